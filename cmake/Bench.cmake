@@ -1,0 +1,13 @@
+# Each bench/<name>.cpp becomes bench_<name>; bench/run prints the ratios.
+file(GLOB bench_sources CONFIGURE_DEPENDS bench/*.cpp)
+foreach(source IN LISTS bench_sources)
+  get_filename_component(name ${source} NAME_WE)
+  add_executable(bench_${name} ${source})
+  target_link_libraries(bench_${name} PRIVATE reelcatch_engine)
+  if(REELCATCH_TESTS)
+    target_link_libraries(bench_${name} PRIVATE reelcatch_test_support)
+  endif()
+  if(REELCATCH_DESKTOP AND name MATCHES "^gui")
+    target_link_libraries(bench_${name} PRIVATE reelcatch_qt)
+  endif()
+endforeach()

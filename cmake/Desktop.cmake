@@ -1,0 +1,46 @@
+# The desktop host (Qt) and the two Qt programs.
+find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Qml Quick QuickWidgets Network Test)
+set(CMAKE_AUTOMOC ON)
+
+file(GLOB qt_sources CONFIGURE_DEPENDS src/platform/qt/*.cpp src/platform/qt/*.h)
+add_library(reelcatch_qt STATIC ${qt_sources} src/version.h.in)
+set_target_properties(reelcatch_qt PROPERTIES LINKER_LANGUAGE CXX AUTOMOC ON)
+target_include_directories(reelcatch_qt PUBLIC src)
+target_link_libraries(reelcatch_qt PUBLIC reelcatch_engine
+  Qt6::Core Qt6::Gui Qt6::Widgets Qt6::Qml Qt6::Quick Qt6::QuickWidgets Qt6::Network)
+
+file(GLOB desktop_sources CONFIGURE_DEPENDS src/app/desktop/*.cpp)
+if(desktop_sources)
+  add_executable(reelcatch ${desktop_sources})
+  target_link_libraries(reelcatch PRIVATE reelcatch_qt)
+  set_target_properties(reelcatch PROPERTIES AUTOMOC ON)
+endif()
+
+file(GLOB clip_sources CONFIGURE_DEPENDS src/app/clip/*.cpp)
+if(clip_sources)
+  add_executable(reelcatch-clip ${clip_sources})
+  target_link_libraries(reelcatch-clip PRIVATE reelcatch_qt)
+  set_target_properties(reelcatch-clip PROPERTIES AUTOMOC ON)
+endif()
+
+# The face and the help page lie beside the programs, in the build tree too.
+foreach(asset face/Main.qml face/Help.html face/reelcatch.png)
+  if(EXISTS ${CMAKE_SOURCE_DIR}/${asset})
+    get_filename_component(asset_name ${asset} NAME)
+    configure_file(${asset} ${CMAKE_BINARY_DIR}/${asset_name} COPYONLY)
+  endif()
+endforeach()
+
+include(GNUInstallDirs)
+set(REELCATCH_APPDIR ${CMAKE_INSTALL_LIBDIR}/reelcatch)
+foreach(program reelcatch reelcatch-clip)
+  if(TARGET ${program})
+    install(TARGETS ${program} RUNTIME DESTINATION ${REELCATCH_APPDIR})
+  endif()
+endforeach()
+install(TARGETS reelcatch-get RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+foreach(asset face/Main.qml face/Help.html face/reelcatch.png)
+  if(EXISTS ${CMAKE_SOURCE_DIR}/${asset})
+    install(FILES ${asset} DESTINATION ${REELCATCH_APPDIR})
+  endif()
+endforeach()

@@ -1,0 +1,42 @@
+# Every file tests/<kind>/<folder>_<name>_test.cpp becomes one test program
+# linked against the engine library of <folder> and the shared test support.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+file(GLOB support_sources CONFIGURE_DEPENDS tests/support/*.cpp)
+add_library(reelcatch_test_support STATIC ${support_sources} tests/support/README.md)
+set_target_properties(reelcatch_test_support PROPERTIES LINKER_LANGUAGE CXX)
+target_include_directories(reelcatch_test_support PUBLIC tests src)
+target_link_libraries(reelcatch_test_support PUBLIC reelcatch_engine GTest::gtest Threads::Threads)
+
+function(reelcatch_add_test source)
+  get_filename_component(name ${source} NAME_WE)
+  get_filename_component(kind_dir ${source} DIRECTORY)
+  get_filename_component(kind ${kind_dir} NAME)
+  string(REGEX MATCH "^[a-z]+" folder ${name})
+  set(target ${kind}_${name})
+  add_executable(${target} ${source})
+  target_link_libraries(${target} PRIVATE reelcatch_test_support GTest::gtest_main ${ARGN})
+  if(TARGET reelcatch_${folder})
+    target_link_libraries(${target} PRIVATE reelcatch_${folder})
+  endif()
+  target_compile_definitions(${target} PRIVATE
+    REELCATCH_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+    REELCATCH_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST
+    PROPERTIES LABELS ${kind} ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()
+
+foreach(kind unit net e2e)
+  file(GLOB tests CONFIGURE_DEPENDS tests/${kind}/*_test.cpp)
+  foreach(source IN LISTS tests)
+    reelcatch_add_test(${source})
+  endforeach()
+endforeach()
+
+if(REELCATCH_DESKTOP)
+  file(GLOB tests CONFIGURE_DEPENDS tests/gui/*_test.cpp)
+  foreach(source IN LISTS tests)
+    reelcatch_add_test(${source} reelcatch_qt Qt6::Test)
+  endforeach()
+endif()

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace reelcatch {
+
+// One row of the grid's display copy. Texts are kept whole, however long.
+struct DisplayRow {
+  int32_t ID = 0;
+  std::string Video_URL;
+  std::string FileName;
+  std::string Status;
+  std::string FileSize;
+};
+
+// Display widths of the text fields, in characters.
+inline constexpr int kVideoUrlWidth = 220;
+inline constexpr int kFileNameWidth = 100;
+inline constexpr int kStatusWidth = 120;
+inline constexpr int kFileSizeWidth = 10;
+
+// The tabular copy of the download list that the grid is bound to; rebuilt
+// from scratch on every visible change.
+using DisplayCopy = std::vector<DisplayRow>;
+
+}  // namespace reelcatch

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "list/display_copy.h"
+#include "list/download_list.h"
+#include "platform/dialogs.h"
+#include "platform/event_loop.h"
+#include "platform/grid.h"
+
+namespace reelcatch {
+
+// The download list as the grid shows it: owns the display copy the grid is
+// bound to, rebuilds it on every visible change, formats the grid, and runs
+// the list commands that work through the grid's rows and selection. It is
+// the grid's event handler (layout, and the in-place rename of a file).
+class ListDisplay : public GridEvents {
+ public:
+  ListDisplay(DownloadList& list, Grid& grid, EventLoop& loop, Dialogs& dialogs);
+  ~ListDisplay() override;
+  ListDisplay(const ListDisplay&) = delete;
+  ListDisplay& operator=(const ListDisplay&) = delete;
+
+  // Rebuilds the display copy and rebinds the grid. False when it did
+  // nothing (a rebuild is already running, or the list is empty) or failed.
+  bool FillDownloadList();
+  bool FormatDownloadGrid(bool bInit = false);
+  void ShowDownloadGrid();
+  void HideDownloadGrid();
+
+  // Finds the grid row that shows the item with ID currentIndex + 1.
+  void LocateCurrentRow(int16_t currentIndex);
+  std::optional<int> CurrentRow() const { return currentRow_; }
+  // Writes a status straight into the current row's Status cell, if any.
+  void WriteCurrentRowStatus(const std::string& status);
+
+  // The list commands.
+  void SelectAllItems();
+  void RemoveSelected();
+  void MoveSelectedUp();
+  void MoveSelectedDown();
+  void ClearCompleted();
+
+  bool FillBusy() const { return fillBusy_; }
+  bool GridFormatted() const { return gridFormatted_; }
+  void SetGridFormatted(bool formatted) { gridFormatted_ = formatted; }
+  const std::string& PendingFileName() const { return pendingFileName_; }
+  std::shared_ptr<const DisplayCopy> Copy() const { return copy_; }
+
+  // GridEvents.
+  void InitializeLayout() override;
+  void BeforeCellUpdate(GridCellRef cell, const std::string& newValue, bool& cancel) override;
+  void AfterCellUpdate(GridCellRef cell) override;
+
+ private:
+  DownloadList& list_;
+  Grid& grid_;
+  EventLoop& loop_;
+  Dialogs& dialogs_;
+  std::shared_ptr<DisplayCopy> copy_;
+  std::optional<int> currentRow_;
+  bool fillBusy_ = false;
+  bool gridFormatted_ = false;
+  bool updatingCell_ = false;
+  std::string pendingFileName_;
+};
+
+}  // namespace reelcatch
