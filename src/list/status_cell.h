@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+
+#include "platform/grid.h"
+
+namespace reelcatch {
+
+struct CellRect {
+  int left = 0, top = 0, right = 0, bottom = 0;  // right and bottom exclusive
+  friend bool operator==(const CellRect&, const CellRect&) = default;
+};
+
+// What to paint for one Status cell. When custom is false the grid draws the
+// cell as usual. Otherwise: the whole cell in `back` with `text` centred in
+// `fore`; then, inside `bar`, the colours swap (bar area in `fore`, the part
+// of the text over it in `back`). A selected cell has an empty bar and the
+// selection's colours.
+struct StatusCellLayout {
+  bool custom = false;
+  int percent = 0;
+  std::string text;
+  CellRect cell;
+  CellRect bar;
+  Rgb back;
+  Rgb fore;
+};
+
+struct StatusCellColors {
+  Rgb highlight;      // the bar
+  Rgb highlightText;  // the background
+  Rgb selectedBack;   // a selected cell's resolved colours
+  Rgb selectedFore;
+};
+
+// True when the text reads as a number: digits with optional sign, decimal
+// point, exponent and surrounding blanks.
+bool ReadsAsNumber(const std::string& text, double* value = nullptr);
+
+StatusCellLayout LayoutStatusCell(const std::string& value, CellRect cell, bool selected,
+                                  const StatusCellColors& colors);
+
+}  // namespace reelcatch

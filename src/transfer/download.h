@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/event_loop.h"
+
+namespace reelcatch {
+
+// Receives the Download control's events, synchronously and in the order
+// raised, before StartDownload returns. Arguments are passed by reference by
+// form only: changing them changes nothing in the control.
+class DownloadEvents {
+ public:
+  virtual ~DownloadEvents() = default;
+  virtual void DownloadComplete() {}
+  virtual void DownloadProgress(int64_t& lProgress) { (void)lProgress; }
+  virtual void DownloadError(std::string& sErrorDescription) { (void)sErrorDescription; }
+  virtual void DownloadCancelled(int64_t& lPosition) { (void)lPosition; }
+};
+
+namespace download_errors {
+inline constexpr const char* kCouldNotFind = "Could not find Url";
+inline constexpr const char* kCouldNotRead = "Could not read URL";
+inline constexpr const char* kCouldNotWrite = "Could not write file";
+}  // namespace download_errors
+
+// The program's HTTP engine: one instance serves both the page fetches and
+// the video transfers. StartDownload GETs Url into LocalFile in 2048-byte
+// reads with a progress event per read; RequestInformation HEADs Url and
+// fills the five information properties. Both keep the host's event loop
+// running while they wait, and keep one session (connection cache) between
+// operations.
+class Download {
+ public:
+  static constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)";
+  static constexpr int kChunkSize = 2048;
+
+  explicit Download(EventLoop& loop);
+  ~Download();
+  Download(const Download&) = delete;
+  Download& operator=(const Download&) = delete;
+
+  void SetEvents(DownloadEvents* events);
+
+  // Properties.
+  bool FileExists() const;
+  const std::string& LastModified() const;
+  float FileSize() const;
+  void SetFileSize(float size);
+  const std::string& LocalFile() const;
+  void SetLocalFile(const std::string& path);
+  const std::string& RemoteFileName() const;
+  const std::string& RemoteFileType() const;
+  const std::string& Url() const;
+  void SetUrl(const std::string& url);
+  const std::string& SiteUser() const;
+  void SetSiteUser(const std::string& user);
+  const std::string& SitePassword() const;
+  void SetSitePassword(const std::string& password);
+  // The HTTP status code of the last transfer's final answer; 0 when none came.
+  long StatusCode() const;
+  // Whether a session is open now (kept between operations).
+  bool SessionOpen() const;
+
+  // Methods.
+  bool StartDownload();
+  void CancelDownload();
+  void RequestInformation();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace reelcatch
