@@ -1,0 +1,78 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "list/download_list.h"
+#include "list/list_display.h"
+#include "run/run_state.h"
+#include "shell/ports.h"
+#include "shell/settings.h"
+
+namespace reelcatch {
+
+class Download;
+class DownloadRun;
+class CRegister;
+class ClipboardMonitor;
+
+// The main window: the composition root. It owns the list, the one Download
+// control, the run and its state, the settings and the timers, and carries
+// the window's operations: start-up, shutdown, the face's commands, the tray
+// menu's handlers and the clipboard monitor's deliveries.
+class FrmMain {
+ public:
+  // programDir is the folder the program runs from (Main.qml, Help.html and
+  // the watcher lie there); channel names the watcher's delivery channel.
+  FrmMain(Ports ports, std::string programDir, std::string channel);
+  ~FrmMain();
+  FrmMain(const FrmMain&) = delete;
+  FrmMain& operator=(const FrmMain&) = delete;
+
+  // Start-up and shutdown.
+  void Form_Load();
+  void InitMainWindow();
+  [[noreturn]] void EndMe();
+
+  // The face's commands.
+  void Flash_FSCommand(const std::string& command, const std::string& args);
+
+  // The tray icon and its menu. Buttons: 1 left, 2 right.
+  void SysTray_MouseDown(int button, int id);
+  void SysTray_MouseDblClick(int button, int id);
+  void mnuReelcatch_Click();
+  void mnuDownload_Click();
+  void mnuMonitor_Click();
+  void mnuExit_Click();
+
+  // Clipboard monitoring.
+  void Monitor(bool bState);
+  void txtMonitor_Change(const std::string& text);
+  void chkMonitor_Click();
+
+  // The window hook: a wheel turn over the main window.
+  void MainWindowWheel(int delta);
+
+  DownloadList& List() { return list_; }
+  ListDisplay& Display() { return display_; }
+  DownloadRun& Run() { return *run_; }
+  Download& Control() { return *download_; }
+  Settings& CurrentSettings() { return settings_; }
+  const std::string& ProgramDir() const { return programDir_; }
+
+ private:
+  Ports ports_;
+  std::string programDir_;
+  std::string channel_;
+  DownloadList list_;
+  ListDisplay display_;
+  Settings settings_;
+  std::unique_ptr<Download> download_;
+  std::unique_ptr<DownloadRun> run_;
+  std::unique_ptr<CRegister> register_;
+  std::unique_ptr<Timer> tmrEnd_;
+  std::unique_ptr<Timer> tmrMonitor_;
+  std::string lastClipText_;
+};
+
+}  // namespace reelcatch
