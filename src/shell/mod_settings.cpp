@@ -1,0 +1,98 @@
+#include "shell/mod_settings.h"
+
+#include <exception>
+#include <string_view>
+
+#include "shell/user_folders.h"
+#include "surface/movie_variables.h"
+
+namespace reelcatch {
+namespace {
+
+std::string_view TrimBlanks(std::string_view text) {
+  std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  std::size_t last = text.find_last_not_of(" \t");
+  return text.substr(first, last - first + 1);
+}
+
+bool EqualsIgnoringCase(std::string_view text, std::string_view word) {
+  if (text.size() != word.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char ch = text[i];
+    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+    if (ch != word[i]) return false;
+  }
+  return true;
+}
+
+// An optional sign, then digits with at most one decimal point.
+bool ReadNumber(std::string_view text, bool& nonZero) {
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) text.remove_prefix(1);
+  bool sawDigit = false;
+  bool sawPoint = false;
+  nonZero = false;
+  for (char ch : text) {
+    if (ch == '.' && !sawPoint) {
+      sawPoint = true;
+    } else if (ch >= '0' && ch <= '9') {
+      sawDigit = true;
+      nonZero = nonZero || ch != '0';
+    } else {
+      return false;
+    }
+  }
+  return sawDigit;
+}
+
+void CallMonitor(const std::function<void(bool)>& monitor) {
+  try {
+    if (monitor) monitor(true);
+  } catch (const std::exception&) {
+    // Monitoring failed to start; the rest of start-up still runs.
+  }
+}
+
+}  // namespace
+
+std::string DefaultDownloadDir() { return HomeFolder() + "/Downloaded Videos"; }
+
+bool ReadTruthValue(const std::string& text, bool& value) {
+  std::string_view trimmed = TrimBlanks(text);
+  bool nonZero = false;
+  if (EqualsIgnoringCase(trimmed, "true")) {
+    value = true;
+  } else if (EqualsIgnoringCase(trimmed, "false")) {
+    value = false;
+  } else if (ReadNumber(trimmed, nonZero)) {
+    value = nonZero;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void LoadSettings(CRegister& reg, Settings& settings, Movie& movie,
+                  const std::function<void(bool)>& monitor) {
+  ReadTruthValue(reg.REGGetSetting(kHkeyCurrentUser, kSettingsKey, kUrlMonValue, "true"),
+                 settings.URLMon);
+  if (settings.URLMon) CallMonitor(monitor);
+  settings.DownloadDir =
+      reg.REGGetSetting(kHkeyCurrentUser, kSettingsKey, kDownloadDirValue, DefaultDownloadDir());
+  SendSettingsToMovie(settings, movie);
+}
+
+void SaveSettings(CRegister& reg, const Settings& settings) {
+  reg.REGSaveSetting(kHkeyCurrentUser, kSettingsKey, kUrlMonValue,
+                     settings.URLMon ? "True" : "False");
+  reg.REGSaveSetting(kHkeyCurrentUser, kSettingsKey, kDownloadDirValue, settings.DownloadDir);
+}
+
+void SendSettingsToMovie(const Settings& settings, Movie& movie) {
+  SetMovieVariable(movie, "_root.autoToDownloadList_CB", settings.URLMon);
+  SetMovieVariable(movie, "_root.Download_CB", "1");
+  SetMovieVariable(movie, "_root.Convert_CB", "1");
+  SetMovieVariable(movie, "_root.download_dir", settings.DownloadDir);
+}
+
+}  // namespace reelcatch

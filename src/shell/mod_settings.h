@@ -1,0 +1,33 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/movie.h"
+#include "shell/cregister.h"
+#include "shell/settings.h"
+
+namespace reelcatch {
+
+// Where the two settings live in the current user's hive.
+inline constexpr const char* kSettingsKey = "Software\\Orvalis Reelcatch\\Settings";
+inline constexpr const char* kDownloadDirValue = "Download Dir";
+inline constexpr const char* kUrlMonValue = "URL Mon";
+
+// "Downloaded Videos" in the user's home folder.
+std::string DefaultDownloadDir();
+
+// Reads True/False in any letter case, or a number (0 false, any other
+// true), blanks around either allowed. Any other text answers false and
+// leaves value as it was.
+bool ReadTruthValue(const std::string& text, bool& value);
+
+// Start-up: reads both settings, starts clipboard monitoring through
+// monitor(true) when it is on, and shows the settings in the face.
+void LoadSettings(CRegister& reg, Settings& settings, Movie& movie,
+                  const std::function<void(bool)>& monitor);
+// Writes both settings; a failed write keeps the stored value.
+void SaveSettings(CRegister& reg, const Settings& settings);
+void SendSettingsToMovie(const Settings& settings, Movie& movie);
+
+}  // namespace reelcatch

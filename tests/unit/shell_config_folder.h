@@ -1,0 +1,81 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+
+namespace reelcatch::testing {
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(std::string name, const std::string& value) : name_(std::move(name)) {
+    if (const char* old = getenv(name_.c_str())) old_ = old;
+    setenv(name_.c_str(), value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (old_) {
+      setenv(name_.c_str(), old_->c_str(), 1);
+    } else {
+      unsetenv(name_.c_str());
+    }
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  std::string name_;
+  std::optional<std::string> old_;
+};
+
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "reelcatch-settings-XXXXXX").string();
+    path_ = mkdtemp(pattern.data()) ? pattern : std::string();
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// Points the settings store and the home folder into a fresh folder.
+class ConfigFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_FALSE(temp_.Path().empty()); }
+
+  std::string Home() const { return temp_.Path() + "/home"; }
+  std::string ConfigHome() const { return temp_.Path() + "/config"; }
+  std::string StoreFolder() const { return ConfigHome() + "/reelcatch"; }
+  std::string HiveFile() const { return StoreFolder() + "/HKEY_CURRENT_USER.conf"; }
+
+  void WriteHiveFile(const std::string& bytes) const {
+    std::filesystem::create_directories(StoreFolder());
+    std::ofstream(HiveFile(), std::ios::binary) << bytes;
+  }
+  std::string ReadHiveFile() const {
+    std::ifstream in(HiveFile(), std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+  }
+
+  TempFolder temp_;
+  ScopedEnv config_{"XDG_CONFIG_HOME", ConfigHome()};
+  ScopedEnv home_{"HOME", Home()};
+};
+
+}  // namespace reelcatch::testing
