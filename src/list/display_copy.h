@@ -13,6 +13,8 @@ struct DisplayRow {
   std::string FileName;
   std::string Status;
   std::string FileSize;
+  // The Key of the item this row was read from; not shown.
+  uint64_t Key = 0;
 };
 
 // Display widths of the text fields, in characters.

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,6 +47,9 @@ class ListDisplay : public GridEvents {
   void MoveSelectedDown();
   void ClearCompleted();
 
+  // How much rebuild work runs between two turns of the event loop.
+  void SetYieldSlice(std::chrono::microseconds slice) { yieldSlice_ = slice; }
+
   bool FillBusy() const { return fillBusy_; }
   bool GridFormatted() const { return gridFormatted_; }
   void SetGridFormatted(bool formatted) { gridFormatted_ = formatted; }
@@ -56,13 +62,30 @@ class ListDisplay : public GridEvents {
   void AfterCellUpdate(GridCellRef cell) override;
 
  private:
+  bool FillOnce();
+  std::shared_ptr<DisplayCopy> BuildCopy();
+  void ReportFillError(std::exception_ptr error);
+  void BindCopy();
+  void RunStep(const std::function<void()>& step);
+  void FormatColumns();
+  void FormatLook();
+  // The list's ID of the item shown in this row, none when the row's ID
+  // text is unreadable or the item is gone.
+  std::optional<int16_t> ItemIdOfRow(int row) const;
+  void RemoveRowsWhere(const std::function<bool(int row)>& test);
+  void MoveSelected(bool up);
+
   DownloadList& list_;
   Grid& grid_;
   EventLoop& loop_;
   Dialogs& dialogs_;
   std::shared_ptr<DisplayCopy> copy_;
+  // The copy the grid was last bound to; row numbers refer to it.
+  std::shared_ptr<DisplayCopy> boundCopy_;
+  std::chrono::microseconds yieldSlice_ = std::chrono::milliseconds(4);
   std::optional<int> currentRow_;
   bool fillBusy_ = false;
+  bool refillRequested_ = false;
   bool gridFormatted_ = false;
   bool updatingCell_ = false;
   std::string pendingFileName_;

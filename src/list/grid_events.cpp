@@ -1,0 +1,46 @@
+#include "list/flag_guard.h"
+#include "list/list_display.h"
+#include "run/file_naming.h"
+
+namespace reelcatch {
+
+void ListDisplay::InitializeLayout() {
+  try {
+    // The ID can be clicked on, never typed over.
+    grid_.SetColumnEdit(kColId, ColumnEdit::ActivateOnly);
+  } catch (...) {
+    // The full formatting disables the column anyway.
+  }
+}
+
+void ListDisplay::BeforeCellUpdate(GridCellRef cell, const std::string& newValue, bool& cancel) {
+  // Our own write of the cleaned name below is already clean.
+  if (cell.column != kColFileName || updatingCell_) return;
+  std::string cleaned = CleanFileName(newValue);
+  if (cleaned.empty() || cleaned == texts::kEnterFileName) {
+    cancel = true;
+    return;
+  }
+  pendingFileName_ = std::move(cleaned);
+}
+
+void ListDisplay::AfterCellUpdate(GridCellRef cell) {
+  if (cell.column != kColFileName || updatingCell_ || pendingFileName_.empty()) return;
+  try {
+    std::string fileName;
+    {
+      // Some grids report this write as another edit; it must not start
+      // the rename over again.
+      FlagGuard updating(updatingCell_);
+      grid_.SetCellText(cell.row, kColFileName, pendingFileName_);
+      fileName = grid_.CellText(cell.row, kColFileName);
+    }
+    if (std::optional<int16_t> id = ItemIdOfRow(cell.row)) {
+      list_.UpdateItem(*id, "", fileName, "", "");
+    }
+  } catch (...) {
+    // The list keeps its name; the next rebuild shows it again.
+  }
+}
+
+}  // namespace reelcatch
