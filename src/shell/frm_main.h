@@ -14,7 +14,6 @@ namespace reelcatch {
 class Download;
 class DownloadRun;
 class CRegister;
-class ClipboardMonitor;
 
 // The main window: the composition root. It owns the list, the one Download
 // control, the run and its state, the settings and the timers, and carries
@@ -49,15 +48,24 @@ class FrmMain {
   void Monitor(bool bState);
   void txtMonitor_Change(const std::string& text);
   void chkMonitor_Click();
+  void tmrMonitor_Timer();
+
+  // Folder selection.
+  void cmdBrowse_Click();
+  void SaveCurrentSettings();
 
   // The window hook: a wheel turn over the main window.
   void MainWindowWheel(int delta);
+  void ScrollUp();
+  void ScrollDown();
 
   DownloadList& List() { return list_; }
   ListDisplay& Display() { return display_; }
   DownloadRun& Run() { return *run_; }
   Download& Control() { return *download_; }
   Settings& CurrentSettings() { return settings_; }
+  Timer& EndTimer() { return *tmrEnd_; }
+  Timer& MonitorTimer() { return *tmrMonitor_; }
   const std::string& ProgramDir() const { return programDir_; }
 
  private:
@@ -72,7 +80,7 @@ class FrmMain {
   std::unique_ptr<CRegister> register_;
   std::unique_ptr<Timer> tmrEnd_;
   std::unique_ptr<Timer> tmrMonitor_;
-  std::string lastClipText_;
+  std::string LastClipText;
 };
 
 }  // namespace reelcatch

@@ -1,14 +1,181 @@
-#include <cstdio>
-#include <cstring>
+// reelcatch-get: the download run in a terminal.
+#include <unistd.h>
 
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/get/options.h"
+#include "app/get/progress_view.h"
+#include "app/get/terminal_ports.h"
+#include "list/add_download_url.h"
+#include "list/list_display.h"
+#include "platform/memory_grid.h"
+#include "platform/network.h"
+#include "resolve/get_download_link.h"
+#include "resolve/site_table.h"
+#include "run/download_run.h"
+#include "shell/mod_settings.h"
 #include "version.h"
 
-int main(int argc, char** argv) {
-  if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
-    std::printf("Version %d.%d.0.%d\n", reelcatch::kVersionMajor, reelcatch::kVersionMinor,
-                reelcatch::kRevision);
-    return 0;
+namespace reelcatch {
+namespace {
+
+volatile std::sig_atomic_t interrupts = 0;
+
+void OnInterrupt(int) { interrupts = interrupts + 1; }
+
+std::string ProgramDir() {
+  std::vector<char> buffer(4096);
+  ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+  if (length <= 0) return ".";
+  std::string path(buffer.data(), static_cast<size_t>(length));
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+std::string SavedDownloadDir() {
+  CRegister store;
+  return store.REGGetSetting(kHkeyCurrentUser, kSettingsKey, kDownloadDirValue,
+                             DefaultDownloadDir());
+}
+
+// Collects DownloadResult for a single page fetch outside a run.
+class FetchEvents : public DownloadEvents {
+ public:
+  explicit FetchEvents(RunState& state) : state_(state) {}
+  void DownloadComplete() override { state_.DownloadResult = "1"; }
+  void DownloadError(std::string& description) override { state_.DownloadResult = description; }
+
+ private:
+  RunState& state_;
+};
+
+int Resolve(const std::vector<std::string>& addresses) {
+  TerminalTimers timers;
+  TerminalEventLoop loop(timers);
+  Download control(loop);
+  RunState state;
+  FetchEvents events(state);
+  control.SetEvents(&events);
+  std::string pageFile = PageFilePath(ProgramDir());
+  for (const std::string& address : addresses) {
+    std::printf("%s\n", GetDownloadLink(address, control, state, pageFile).c_str());
   }
-  std::printf("usage: reelcatch-get [-d DIR] [-q] PAGE_URL...\n");
   return 0;
+}
+
+int Sites(const std::vector<std::string>& addresses) {
+  for (const std::string& address : addresses) std::printf("%d\n", GetSiteId(address));
+  return 0;
+}
+
+int Info(const std::string& url) {
+  TerminalTimers timers;
+  TerminalEventLoop loop(timers);
+  Download control(loop);
+  control.SetUrl(url);
+  control.RequestInformation();
+  std::printf("FileExists: %s\n", control.FileExists() ? "True" : "False");
+  std::printf("LastModified: %s\n", control.LastModified().c_str());
+  std::printf("FileSize: %.0f\n", static_cast<double>(control.FileSize()));
+  std::printf("RemoteFileName: %s\n", control.RemoteFileName().c_str());
+  std::printf("RemoteFileType: %s\n", control.RemoteFileType().c_str());
+  return 0;
+}
+
+void PrintList(const DownloadList& list) {
+  for (const DownloadItem& item : list.Items()) {
+    std::printf("%d\t%s\t%s\t%s\t%s\n", item.ID, item.Video_URL.c_str(), item.FileName.c_str(),
+                item.Status.c_str(), item.FileSize.c_str());
+  }
+  std::fflush(stdout);
+}
+
+int ExitStatus(const DownloadList& list, bool interrupted) {
+  if (interrupted) return 130;
+  for (const DownloadItem& item : list.Items()) {
+    if (item.Status != texts::kComplete) return 1;
+  }
+  return 0;
+}
+
+int DownloadAll(const GetOptions& options) {
+  TerminalMovie movie;
+  MemoryGrid grid;
+  TerminalDialogs dialogs;
+  TerminalTimers timers;
+  TerminalEventLoop loop(timers);
+  TerminalTray tray;
+  SystemNetwork network;
+
+  DownloadList list;
+  ListDisplay display(list, grid, loop, dialogs);
+  Download control(loop);
+  Settings settings;
+  settings.DownloadDir = options.dir ? *options.dir : SavedDownloadDir();
+  DownloadRun run(list, display, control, settings, RunPorts{movie, tray, dialogs, network, timers},
+                  PageFilePath(ProgramDir()));
+
+  bool live = !options.quiet && isatty(STDERR_FILENO);
+  ProgressView view(list, stderr, live);
+  if (!options.quiet) run.SetStatusObserver([&view](int position) { view.StatusChanged(position); });
+
+  int handled = 0;
+  loop.SetOnTurn([&] {
+    if (interrupts > 1) {
+      // A second Ctrl-C ends at once.
+      std::fflush(nullptr);
+      std::_Exit(130);
+    }
+    if (interrupts == 1 && handled == 0) {
+      handled = 1;
+      if (run.State().Downloading) run.cmdStartDownload_Click();
+    }
+    view.Tick();
+  });
+  std::signal(SIGINT, OnInterrupt);
+
+  display.FormatDownloadGrid(true);
+  for (const std::string& address : options.addresses) {
+    AddDownloadURL(address, list, display, run.State());
+  }
+  int messagesBefore = dialogs.MessagesShown();
+  run.cmdStartDownload_Click();
+  if (!options.quiet) view.Finish();
+  if (dialogs.MessagesShown() > messagesBefore && !run.State().CancelRequested) return 1;
+  PrintList(list);
+  return ExitStatus(list, interrupts > 0);
+}
+
+}  // namespace
+}  // namespace reelcatch
+
+int main(int argc, char** argv) {
+  using namespace reelcatch;
+  std::string error;
+  std::optional<GetOptions> options =
+      ParseGetOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+  if (!options) {
+    std::fprintf(stderr, "reelcatch-get: %s\n%s", error.c_str(), kGetUsage);
+    return 2;
+  }
+  switch (options->mode) {
+    case GetMode::Help:
+      std::printf("%s", kGetUsage);
+      return 0;
+    case GetMode::Version:
+      std::printf("Version %d.%d.0.%d\n", kVersionMajor, kVersionMinor, kRevision);
+      return 0;
+    case GetMode::Resolve:
+      return Resolve(options->addresses);
+    case GetMode::Site:
+      return Sites(options->addresses);
+    case GetMode::Info:
+      return Info(options->addresses.front());
+    case GetMode::Download:
+      break;
+  }
+  return DownloadAll(*options);
 }

@@ -1,0 +1,84 @@
+#include "app/get/options.h"
+
+namespace reelcatch {
+
+const char* const kGetUsage =
+    "usage: reelcatch-get [-d DIR] [-q] PAGE_URL...   download the videos of these pages\n"
+    "       reelcatch-get --resolve PAGE_URL...       print the video address of each page\n"
+    "                                                 (or -1: no supported site, -2: page not\n"
+    "                                                 fetched, 0: no video found)\n"
+    "       reelcatch-get --site PAGE_URL...          print the site number of each address\n"
+    "       reelcatch-get --info URL                  print what the server says about URL\n"
+    "\n"
+    "  -d, --dir DIR    download folder (default: the program's saved download folder)\n"
+    "  -q, --quiet      no progress display\n"
+    "  -h, --help       this text\n"
+    "      --version    the program's version\n"
+    "\n"
+    "Exit status: 0 when every item ended Complete, 1 otherwise, 2 for a usage error,\n"
+    "130 when stopped by Ctrl-C.\n";
+
+namespace {
+
+bool SetMode(GetOptions& options, GetMode mode, std::string& error) {
+  if (options.mode != GetMode::Download) {
+    error = "choose one of --resolve, --site and --info";
+    return false;
+  }
+  options.mode = mode;
+  return true;
+}
+
+}  // namespace
+
+std::optional<GetOptions> ParseGetOptions(const std::vector<std::string>& args, std::string& error) {
+  GetOptions options;
+  bool onlyAddresses = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (onlyAddresses || arg.empty() || arg[0] != '-' || arg == "-") {
+      options.addresses.push_back(arg);
+    } else if (arg == "--") {
+      onlyAddresses = true;
+    } else if (arg == "-h" || arg == "--help") {
+      options.mode = GetMode::Help;
+      return options;
+    } else if (arg == "--version") {
+      options.mode = GetMode::Version;
+      return options;
+    } else if (arg == "-q" || arg == "--quiet") {
+      options.quiet = true;
+    } else if (arg == "-d" || arg == "--dir") {
+      if (i + 1 >= args.size()) {
+        error = arg + " needs a folder";
+        return std::nullopt;
+      }
+      options.dir = args[++i];
+    } else if (arg.starts_with("--dir=")) {
+      options.dir = arg.substr(6);
+    } else if (arg == "--resolve" || arg == "--site" || arg == "--info") {
+      GetMode mode = arg == "--resolve" ? GetMode::Resolve
+                     : arg == "--site"  ? GetMode::Site
+                                        : GetMode::Info;
+      if (!SetMode(options, mode, error)) return std::nullopt;
+    } else {
+      error = "unknown option " + arg;
+      return std::nullopt;
+    }
+  }
+  if (options.addresses.empty()) {
+    error = "no address given";
+    return std::nullopt;
+  }
+  if (options.mode == GetMode::Info && options.addresses.size() != 1) {
+    error = "--info takes exactly one address";
+    return std::nullopt;
+  }
+  if (options.dir && options.dir->empty()) {
+    error = "the download folder is empty";
+    return std::nullopt;
+  }
+  return options;
+}
+
+}  // namespace reelcatch

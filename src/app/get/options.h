@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace reelcatch {
+
+enum class GetMode { Download, Resolve, Site, Info, Help, Version };
+
+struct GetOptions {
+  GetMode mode = GetMode::Download;
+  std::optional<std::string> dir;
+  bool quiet = false;
+  std::vector<std::string> addresses;
+};
+
+// Reads the command line; an error text when it is not usable.
+std::optional<GetOptions> ParseGetOptions(const std::vector<std::string>& args, std::string& error);
+
+extern const char* const kGetUsage;
+
+}  // namespace reelcatch

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "list/download_list.h"
+
+namespace reelcatch {
+
+// Shows the run's progress on stderr: on a terminal a live table of the
+// list redrawn in place, otherwise one line per status change.
+class ProgressView {
+ public:
+  ProgressView(const DownloadList& list, std::FILE* out, bool live);
+
+  // The item at this position has a new status.
+  void StatusChanged(int position);
+  // A turn of the event loop: the live table redraws at its own pace.
+  void Tick();
+  // The run is over: the last picture.
+  void Finish();
+
+ private:
+  using Clock = std::chrono::steady_clock;
+
+  void Redraw();
+  void PrintLine(const DownloadItem& item);
+  std::string Row(const DownloadItem& item, int width) const;
+
+  const DownloadList& list_;
+  std::FILE* out_;
+  bool live_;
+  int drawnLines_ = 0;
+  int lastChanged_ = 0;
+  bool dirty_ = true;
+  Clock::time_point lastDraw_{};
+  std::vector<Clock::time_point> lastLine_;
+  std::vector<std::string> lastStatus_;
+};
+
+// A numeric status drawn as a bar of the given width, with its percentage.
+std::string StatusBar(const std::string& status, int width);
+
+}  // namespace reelcatch

@@ -1,0 +1,24 @@
+#include "list/add_download_url.h"
+
+#include "resolve/site_table.h"
+
+namespace reelcatch {
+
+void AddDownloadURL(const std::string& url, DownloadList& list, ListDisplay& display,
+                    RunState& state) {
+  if (GetSiteId(url) != -1) {
+    list.AddItem(url, texts::kAutoDetect, texts::kWaiting, texts::kUnknownSize);
+  } else {
+    list.AddItem(url, texts::kError, texts::kNotSupported, texts::kUnknownSize);
+  }
+  display.FillDownloadList();
+  if (state.Downloading) LocateRunningRow(list, display, state);
+}
+
+void LocateRunningRow(DownloadList& list, ListDisplay& display, RunState& state) {
+  int position = list.PositionOfKey(state.CurrentKey, state.CurrentIndex);
+  if (state.CurrentKey != 0 && position >= 0) state.CurrentIndex = static_cast<int16_t>(position);
+  display.LocateCurrentRow(state.CurrentIndex);
+}
+
+}  // namespace reelcatch

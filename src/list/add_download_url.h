@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+#include "list/download_list.h"
+#include "list/list_display.h"
+#include "run/run_state.h"
+
+namespace reelcatch {
+
+// The one way a page address enters the list: classified by site, appended
+// with the matching placeholders, shown, and, during a run, the running
+// item's grid row found again. The address is used exactly as given.
+void AddDownloadURL(const std::string& url, DownloadList& list, ListDisplay& display,
+                    RunState& state);
+
+// Keeps state.CurrentIndex on the running item (edits may have moved it)
+// and finds its grid row again.
+void LocateRunningRow(DownloadList& list, ListDisplay& display, RunState& state);
+
+}  // namespace reelcatch

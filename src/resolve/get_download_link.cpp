@@ -1,0 +1,65 @@
+#include "resolve/get_download_link.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "resolve/site_rules.h"
+#include "resolve/site_table.h"
+#include "transfer/download.h"
+
+namespace reelcatch {
+
+namespace {
+
+constexpr const char* kPageFileName = "Parse.pgd";
+
+// Clears the flag however the fetch ends.
+class PreparingScope {
+ public:
+  explicit PreparingScope(bool& flag) : flag_(flag) { flag_ = true; }
+  ~PreparingScope() { flag_ = false; }
+  PreparingScope(const PreparingScope&) = delete;
+  PreparingScope& operator=(const PreparingScope&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+std::filesystem::path CacheFolder() {
+  const char* cache = std::getenv("XDG_CACHE_HOME");
+  if (cache != nullptr && *cache == '/') return std::filesystem::path(cache) / "reelcatch";
+  const char* home = std::getenv("HOME");
+  return std::filesystem::path(home != nullptr ? home : "/tmp") / ".cache" / "reelcatch";
+}
+
+}  // namespace
+
+std::string GetDownloadLink(const std::string& sLink, Download& control, RunState& state,
+                            const std::string& pageFile) {
+  int siteId = GetSiteId(sLink);
+  if (siteId == -1) return link_results::kNoSite;
+  state.DownloadResult.clear();
+  control.SetUrl(sLink);
+  control.SetLocalFile(pageFile);
+  {
+    PreparingScope preparing(state.Preparing);
+    control.StartDownload();
+  }
+  if (state.DownloadResult != "1") return link_results::kNotFetched;
+  std::string link = RunSiteRule(GetSiteId(sLink), sLink, pageFile);
+  return link.empty() ? link_results::kNotFound : link;
+}
+
+std::string PageFilePath(const std::string& programDir) {
+  if (!programDir.empty() && access(programDir.c_str(), W_OK) == 0) {
+    return (std::filesystem::path(programDir) / kPageFileName).string();
+  }
+  std::filesystem::path folder = CacheFolder();
+  std::error_code ignored;
+  std::filesystem::create_directories(folder, ignored);
+  return (folder / kPageFileName).string();
+}
+
+}  // namespace reelcatch

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+#include "run/run_state.h"
+
+namespace reelcatch {
+
+class Download;
+
+// Result codes of GetDownloadLink besides a video address.
+namespace link_results {
+inline constexpr const char* kNoSite = "-1";
+inline constexpr const char* kNotFetched = "-2";
+inline constexpr const char* kNotFound = "0";
+}  // namespace link_results
+
+// Fetches the page of sLink into the page file with the Download control and
+// runs its site's rule over it: the video file's address, or "-1" (no
+// supported site, nothing fetched), "-2" (the page was not fetched), "0" (no
+// video address in the page). The control's events must reach the window's
+// handlers, which set state.DownloadResult; state.Preparing is set for the
+// time of the fetch.
+std::string GetDownloadLink(const std::string& sLink, Download& control, RunState& state,
+                            const std::string& pageFile);
+
+// Where the page file lives: beside the program when that folder is
+// writable, else in the user's cache folder.
+std::string PageFilePath(const std::string& programDir);
+
+}  // namespace reelcatch

@@ -1,0 +1,230 @@
+#include "run/download_run.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "list/add_download_url.h"
+#include "run/file_naming.h"
+
+namespace reelcatch {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kStartDelayMs = 200;
+constexpr const char* kPartSuffix = ".part";
+
+constexpr const char* kEmptyListText = "Please add video URL's first.";
+constexpr const char* kEmptyListTitle = "Empty List";
+constexpr const char* kCancelQuestion = "Are you sure that you want to cancel downloading?";
+constexpr const char* kNotConnectedText =
+    "You are not connected to the internet, Please connect first then try again";
+
+// The first two characters of a size text read as -1, or not as a number at
+// all, when the server reported neither a size nor the file.
+bool SizeTextMarksFailure(const std::string& fileSize) {
+  std::string head = fileSize.substr(0, 2);
+  size_t used = 0;
+  try {
+    double value = std::stod(head, &used);
+    while (used < head.size() && head[used] == ' ') ++used;
+    return used != head.size() || value == -1.0;
+  } catch (...) {
+    return true;
+  }
+}
+
+// A name that can only be a file directly inside the download folder.
+bool IsPlainFileName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+         name.find('\0') == std::string::npos;
+}
+
+}  // namespace
+
+DownloadRun::DownloadRun(DownloadList& list, ListDisplay& display, Download& control,
+                         const Settings& settings, RunPorts ports, std::string pageFile)
+    : list_(list),
+      display_(display),
+      control_(control),
+      settings_(settings),
+      ports_(ports),
+      pageFile_(std::move(pageFile)),
+      tmrDownload_(ports.timers.CreateTimer([this] { tmrDownload_Timer(); })) {
+  tmrDownload_->SetInterval(kStartDelayMs);
+  control_.SetEvents(this);
+}
+
+DownloadRun::~DownloadRun() { control_.SetEvents(nullptr); }
+
+void DownloadRun::ArmStart() { tmrDownload_->SetEnabled(true); }
+
+void DownloadRun::tmrDownload_Timer() {
+  tmrDownload_->SetEnabled(false);
+  cmdStartDownload_Click();
+}
+
+void DownloadRun::SetIndicators(bool running, bool endOfRun) {
+  const char* caption = running ? captions::kStop : captions::kStart;
+  const char* flag = running ? "0" : "1";
+  buttonCaption_ = caption;
+  if (!endOfRun) ports_.tray.SetDownloadCaption(caption);
+  if (endOfRun) {
+    ports_.movie.SetVariable("_root.startDownload", flag);
+    ports_.movie.SetVariable("_root.downloadBtn", flag);
+  } else {
+    ports_.movie.SetVariable("_root.downloadBtn", flag);
+    ports_.movie.SetVariable("_root.startDownload", flag);
+  }
+  ports_.movie.SetVariable("_root.downloadTab", flag);
+  if (endOfRun) ports_.tray.SetDownloadCaption(caption);
+}
+
+void DownloadRun::cmdStartDownload_Click() {
+  if (list_.IsListEmpty()) {
+    ports_.movie.SetVariable("_root.startDownload", "1");
+    ports_.dialogs.ShowMessage(kEmptyListText, MessageButtons::Ok, MessageIcon::Exclamation,
+                               kEmptyListTitle);
+    return;
+  }
+  if (buttonCaption_ == captions::kStop) {
+    MessageAnswer answer = ports_.dialogs.ShowMessage(kCancelQuestion, MessageButtons::YesNo,
+                                                      MessageIcon::Question, kProgramName);
+    if (answer != MessageAnswer::Yes) return;
+    state_.CancelRequested = true;
+    SetIndicators(false, false);
+    // Reaches a transfer that is waiting for bytes, too.
+    if (state_.Downloading) control_.CancelDownload();
+    return;
+  }
+  if (state_.Downloading) {
+    // A stopped run is still winding down: start again once it has ended,
+    // never a second run inside the first.
+    startDeferred_ = true;
+    return;
+  }
+  if (!ports_.network.IsConnected()) {
+    ports_.dialogs.ShowMessage(kNotConnectedText, MessageButtons::Ok, MessageIcon::Exclamation,
+                               kProgramName);
+    return;
+  }
+  SetIndicators(true, false);
+  StartDownloading();
+  if (!state_.CancelRequested) SetIndicators(false, true);
+  if (startDeferred_) {
+    startDeferred_ = false;
+    ArmStart();
+  }
+}
+
+bool DownloadRun::StartDownloading() {
+  std::error_code ignored;
+  fs::create_directory(settings_.DownloadDir, ignored);
+  state_.CancelRequested = false;
+  state_.Downloading = true;
+
+  // The end is fixed now: items added later are taken up only behind an
+  // item that was transferred. Keys grow in the order items were added.
+  uint64_t lastKeyAtStart = 0;
+  for (const DownloadItem& item : list_.Items()) lastKeyAtStart = std::max(lastKeyAtStart, item.Key);
+
+  int position = 0;
+  bool transferred = false;
+  while (list_.Exists(position)) {
+    if (!transferred && list_.At(position).Key > lastKeyAtStart) break;
+    Outcome outcome = WorkOnItem(position);
+    if (outcome == Outcome::Stopped) break;
+    transferred = outcome == Outcome::Transferred;
+    // Follow the item: it may have moved while it was worked on; when it
+    // was removed, the next item has taken its position.
+    int now = CurrentPosition();
+    if (now >= 0) position = now + 1;
+  }
+  state_.Downloading = false;
+  state_.CurrentKey = 0;
+  return true;
+}
+
+void DownloadRun::SetCurrentItem(int position) {
+  state_.CurrentKey = list_.At(position).Key;
+  state_.CurrentIndex = static_cast<int16_t>(position);
+}
+
+int DownloadRun::CurrentPosition() {
+  if (state_.CurrentKey == 0) return -1;
+  int position = list_.PositionOfKey(state_.CurrentKey, state_.CurrentIndex);
+  if (position >= 0) state_.CurrentIndex = static_cast<int16_t>(position);
+  return position;
+}
+
+void DownloadRun::LocateCurrentRow() { LocateRunningRow(list_, display_, state_); }
+
+DownloadRun::Outcome DownloadRun::WorkOnItem(int position) {
+  const std::string& status = list_.At(position).Status;
+  if (status == texts::kComplete || status == texts::kError) {
+    SetCurrentItem(position);
+    return Outcome::Skipped;
+  }
+  SetCurrentItem(position);
+  LocateCurrentRow();
+  std::string link = PrepareItem(state_.CurrentIndex);
+  display_.FillDownloadList();
+  if (state_.CancelRequested) {
+    WriteStatus(texts::kCancelled, false);
+    display_.FillDownloadList();
+    return Outcome::Stopped;
+  }
+  int now = CurrentPosition();
+  if (now < 0 || list_.At(now).Status == texts::kError) return Outcome::Skipped;
+  return TransferItem(now, link);
+}
+
+DownloadRun::Outcome DownloadRun::TransferItem(int position, const std::string& link) {
+  const DownloadItem& item = list_.At(position);
+  if (!IsPlainFileName(item.FileName)) {
+    WriteStatus(texts::kError, false);
+    display_.FillDownloadList();
+    return Outcome::Transferred;
+  }
+  fs::path final = fs::path(settings_.DownloadDir) / item.FileName;
+  std::string part = final.string() + kPartSuffix;
+  control_.SetUrl(link);
+  control_.SetLocalFile(part);
+  LocateCurrentRow();
+  bool completed = control_.StartDownload();
+  if (state_.CancelRequested) {
+    WriteStatus(texts::kCancelled, false);
+    display_.FillDownloadList();
+    return Outcome::Stopped;
+  }
+  int now = CurrentPosition();
+  if (now < 0) return Outcome::Transferred;
+  // An error page is never the video, and an incomplete body never counts.
+  bool good = completed && control_.StatusCode() < 400 &&
+              !SizeTextMarksFailure(list_.At(now).FileSize);
+  if (good) {
+    std::error_code error;
+    fs::rename(part, final, error);
+    good = !error;
+  }
+  WriteStatus(good ? texts::kComplete : texts::kError, false);
+  display_.FillDownloadList();
+  return Outcome::Transferred;
+}
+
+void DownloadRun::WriteStatus(const std::string& status, bool toRow) {
+  int position = CurrentPosition();
+  if (position < 0) return;
+  SetStatus(position, status);
+  if (toRow) display_.WriteCurrentRowStatus(status);
+}
+
+void DownloadRun::SetStatus(int position, const std::string& status) {
+  list_.At(position).Status = status;
+  if (statusObserver_) statusObserver_(position);
+}
+
+}  // namespace reelcatch

@@ -1,0 +1,55 @@
+#include <optional>
+#include <string>
+
+#include "resolve/get_download_link.h"
+#include "resolve/site_table.h"
+#include "run/download_run.h"
+#include "run/file_info.h"
+
+namespace reelcatch {
+
+std::string DownloadRun::PrepareItem(int16_t index) {
+  if (!list_.Exists(index)) return link_results::kNoSite;
+  SetCurrentItem(index);
+  SetStatus(index, texts::kPreparingStart);
+  display_.FillDownloadList();
+
+  std::string pageAddress = list_.At(index).Video_URL;
+  std::string link = GetDownloadLink(pageAddress, control_, state_, pageFile_);
+  int position = CurrentPosition();
+  if (position < 0) return link_results::kNoSite;
+  DownloadItem* item = &list_.At(position);
+  if (link == link_results::kNoSite) {
+    item->FileName = texts::kUnsupportedLink;
+    SetStatus(position, texts::kError);
+    return link_results::kNoSite;
+  }
+  if (link == link_results::kNotFound) {
+    item->FileName = texts::kProcessFailed;
+    SetStatus(position, texts::kError);
+    return link_results::kNoSite;
+  }
+  if (link == link_results::kNotFetched) {
+    SetStatus(position, texts::kError);
+    return link_results::kNoSite;
+  }
+
+  std::optional<FileInfo> info;
+  try {
+    info = GetFileInfo(control_, link, GetSiteId(pageAddress));
+  } catch (...) {
+    // The item fails on its own; it never goes on with another item's link.
+  }
+  position = CurrentPosition();
+  if (position < 0) return link_results::kNoSite;
+  item = &list_.At(position);
+  if (!info) {
+    SetStatus(position, texts::kError);
+    return link_results::kNoSite;
+  }
+  if (item->FileName == texts::kAutoDetect) item->FileName = info->FileName;
+  item->FileSize = info->FileSize;
+  return link;
+}
+
+}  // namespace reelcatch

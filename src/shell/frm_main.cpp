@@ -1,0 +1,107 @@
+#include "shell/frm_main.h"
+
+#include "resolve/get_download_link.h"
+#include "run/download_run.h"
+#include "shell/cregister.h"
+#include "shell/mod_settings.h"
+#include "surface/movie_variables.h"
+#include "transfer/download.h"
+#include "version.h"
+
+namespace reelcatch {
+
+namespace {
+
+constexpr int kEndDelayMs = 200;
+constexpr int kMonitorPollMs = 2000;
+
+std::string AboutText() {
+  return "Version " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + ".0." +
+         std::to_string(kRevision) +
+         "\r\nReelcatch is an easy to use program to download video files from "
+         "google,youtube,iFilm and other 9 video sharing sites to your PC.";
+}
+
+}  // namespace
+
+FrmMain::FrmMain(Ports ports, std::string programDir, std::string channel)
+    : ports_(ports),
+      programDir_(std::move(programDir)),
+      channel_(std::move(channel)),
+      display_(list_, ports.grid, ports.loop, ports.dialogs),
+      download_(std::make_unique<Download>(ports.loop)),
+      register_(std::make_unique<CRegister>()) {
+  run_ = std::make_unique<DownloadRun>(
+      list_, display_, *download_, settings_,
+      RunPorts{ports.movie, ports.tray, ports.dialogs, ports.network, ports.timers},
+      PageFilePath(programDir_));
+  tmrEnd_ = ports.timers.CreateTimer([this] {
+    tmrEnd_->SetEnabled(false);
+    EndMe();
+  });
+  tmrEnd_->SetInterval(kEndDelayMs);
+  tmrMonitor_ = ports.timers.CreateTimer([this] { tmrMonitor_Timer(); });
+  tmrMonitor_->SetInterval(kMonitorPollMs);
+  ports.grid.SetEvents(&display_);
+}
+
+FrmMain::~FrmMain() { ports_.grid.SetEvents(nullptr); }
+
+void FrmMain::Form_Load() {
+  // The site box's "Auto" entry is the only one; nothing reads it.
+  InitMainWindow();
+  LoadSettings(*register_, settings_, ports_.movie, [this](bool on) { Monitor(on); });
+  ports_.window.StartHook();
+}
+
+void FrmMain::InitMainWindow() {
+  ports_.tray.SetTip(kProgramName);
+  ports_.tray.SetInTray(true);
+  ports_.window.SetSize(640, 550);
+  ports_.movie.LoadMovie(0, programDir_ + "/Main.qml");
+  ports_.grid.SetGeometry(40, 220, 575, 178);
+  display_.FormatDownloadGrid(true);
+  SetMovieVariable(ports_.movie, "_root.aboutTxt", AboutText());
+}
+
+void FrmMain::EndMe() {
+  RunState& state = run_->State();
+  // Only a run that is still running is asked about; one whose stop was
+  // already confirmed is simply abandoned, and never restarted.
+  if (state.Downloading && run_->StartButtonCaption() == captions::kStop) {
+    run_->cmdStartDownload_Click();
+  }
+  ports_.window.StopHook();
+  Monitor(false);
+  ports_.window.Quit();
+}
+
+void FrmMain::SysTray_MouseDown(int button, int) {
+  if (button != 2) return;
+  ports_.window.BringToForeground();
+  ports_.tray.SetMonitorChecked(settings_.URLMon);
+  ports_.tray.PopupMenu();
+}
+
+void FrmMain::SysTray_MouseDblClick(int button, int) {
+  if (button == 1 && !ports_.window.IsVisible()) ports_.window.Show();
+}
+
+void FrmMain::mnuReelcatch_Click() { ports_.window.Show(); }
+
+void FrmMain::mnuDownload_Click() {
+  if (ports_.tray.DownloadCaption() == captions::kStart) {
+    Flash_FSCommand("IDC_FS_startDownload", "");
+  } else {
+    Flash_FSCommand("IDC_FS_stopDownload", "");
+  }
+}
+
+void FrmMain::mnuMonitor_Click() {
+  Monitor(!ports_.tray.MonitorChecked());
+  SendSettingsToMovie(settings_, ports_.movie);
+}
+
+void FrmMain::mnuExit_Click() { tmrEnd_->SetEnabled(true); }
+
+}  // namespace reelcatch
