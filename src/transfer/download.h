@@ -34,7 +34,8 @@ inline constexpr const char* kCouldNotWrite = "Could not write file";
 // operations.
 class Download {
  public:
-  static constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)";
+  static constexpr const char* kUserAgent =
+      "Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)";
   static constexpr int kChunkSize = 2048;
 
   explicit Download(EventLoop& loop);
@@ -63,6 +64,9 @@ class Download {
   long StatusCode() const;
   // Whether a session is open now (kept between operations).
   bool SessionOpen() const;
+  // How long a request waits for a connection to be accepted, and for the
+  // next byte from the server, before it fails (60 s each by default).
+  void SetTimeouts(long connectSeconds, long stallSeconds);
 
   // Methods.
   bool StartDownload();

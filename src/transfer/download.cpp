@@ -1,0 +1,91 @@
+#include "transfer/download.h"
+
+#include "transfer/download_state.h"
+
+namespace reelcatch {
+
+struct Download::State : DownloadState {
+  using DownloadState::DownloadState;
+};
+
+namespace {
+
+// Marks the control busy for one operation, so a handler that calls back in
+// cannot pull the session out from under the running request.
+class BusyScope {
+ public:
+  explicit BusyScope(DownloadState& state) : state_(state) { state_.busy = true; }
+  ~BusyScope() { state_.busy = false; }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  DownloadState& state_;
+};
+
+}  // namespace
+
+bool DownloadState::OpenSessionIfNeeded() {
+  if (!session) session = HttpSession::Open();
+  return session != nullptr;
+}
+
+// Arguments go out as copies: a handler that changes them changes nothing here.
+void DownloadState::RaiseComplete() {
+  if (events != nullptr) events->DownloadComplete();
+}
+
+void DownloadState::RaiseProgress(int64_t progress) {
+  if (events != nullptr) events->DownloadProgress(progress);
+}
+
+void DownloadState::RaiseError(const char* description) {
+  std::string text = description;
+  if (events != nullptr) events->DownloadError(text);
+}
+
+void DownloadState::RaiseCancelled(int64_t position) {
+  if (events != nullptr) events->DownloadCancelled(position);
+}
+
+Download::Download(EventLoop& loop) : state_(std::make_unique<State>(loop)) {}
+Download::~Download() = default;
+
+void Download::SetEvents(DownloadEvents* events) { state_->events = events; }
+
+bool Download::FileExists() const { return state_->facts.fileExists; }
+const std::string& Download::LastModified() const { return state_->facts.lastModified; }
+float Download::FileSize() const { return state_->facts.fileSize; }
+void Download::SetFileSize(float size) { state_->facts.fileSize = size; }
+const std::string& Download::LocalFile() const { return state_->localFile; }
+void Download::SetLocalFile(const std::string& path) { state_->localFile = path; }
+const std::string& Download::RemoteFileName() const { return state_->facts.remoteFileName; }
+const std::string& Download::RemoteFileType() const { return state_->facts.remoteFileType; }
+const std::string& Download::Url() const { return state_->url; }
+void Download::SetUrl(const std::string& url) { state_->url = url; }
+const std::string& Download::SiteUser() const { return state_->siteUser; }
+void Download::SetSiteUser(const std::string& user) { state_->siteUser = user; }
+const std::string& Download::SitePassword() const { return state_->sitePassword; }
+void Download::SetSitePassword(const std::string& password) { state_->sitePassword = password; }
+long Download::StatusCode() const { return state_->statusCode; }
+bool Download::SessionOpen() const { return state_->session != nullptr; }
+
+void Download::SetTimeouts(long connectSeconds, long stallSeconds) {
+  state_->limits = TransferLimits{connectSeconds, stallSeconds};
+}
+
+bool Download::StartDownload() {
+  if (state_->busy) return false;
+  BusyScope busy(*state_);
+  return state_->StartDownload();
+}
+
+void Download::CancelDownload() { state_->cancelRequested = true; }
+
+void Download::RequestInformation() {
+  if (state_->busy) return;
+  BusyScope busy(*state_);
+  state_->RequestInformation();
+}
+
+}  // namespace reelcatch

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/event_loop.h"
+#include "transfer/download.h"
+#include "transfer/header_block.h"
+#include "transfer/http_session.h"
+#include "transfer/request_options.h"
+
+namespace reelcatch {
+
+// Everything the Download control holds. Its two operations are in
+// request_information.cpp and transfer_loop.cpp.
+struct DownloadState {
+  explicit DownloadState(EventLoop& eventLoop) : loop(eventLoop) { facts.fileSize = 0; }
+
+  EventLoop& loop;
+  DownloadEvents* events = nullptr;
+  bool cancelRequested = false;
+  std::string localFile;
+  std::string url;
+  std::string siteUser;
+  std::string sitePassword;
+  HeadFacts facts;
+  std::unique_ptr<HttpSession> session;
+  bool informationRequested = false;
+  bool closeSession = false;
+  // Inside StartDownload: a cancel also ends the HEAD request it makes.
+  bool transferRunning = false;
+  // An operation is running; a nested call from a handler is refused.
+  bool busy = false;
+  long statusCode = 0;
+  TransferLimits limits;
+
+  bool OpenSessionIfNeeded();
+  void CloseSession() { session.reset(); }
+
+  void RequestInformation();
+  bool StartDownload();
+
+  void RaiseComplete();
+  void RaiseProgress(int64_t progress);
+  void RaiseError(const char* description);
+  void RaiseCancelled(int64_t position);
+};
+
+}  // namespace reelcatch

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace reelcatch {
+
+// The five facts a HEAD answer gives about an address.
+struct HeadFacts {
+  bool fileExists = false;
+  std::string lastModified;
+  float fileSize = -1;
+  std::string remoteFileName;
+  std::string remoteFileType;
+};
+
+// The header buffer the block must fit into, its terminating NUL included.
+inline constexpr std::size_t kHeaderBufferSize = 1024;
+
+// Reads the facts out of a raw header block (status line and header lines,
+// each ended by CR LF). Markers are found anywhere in the block, first
+// occurrence wins; values run to the next CR LF and keep the server's case.
+HeadFacts ReadHeadFacts(std::string_view block);
+
+// The facts when no header block can be read: only the status code is known
+// (0 when nothing answered).
+HeadFacts FactsWithoutBlock(long statusCode);
+
+// The facts of a final answer: read from its block when the block fits the
+// header buffer, else from its status code alone.
+HeadFacts FactsFromAnswer(std::string_view block, long statusCode);
+
+// A Content-Length value as a size; -1 unless it is a plain non-negative
+// number (blanks around it allowed) that fits in 64 bits.
+float ParseContentLength(std::string_view value);
+
+}  // namespace reelcatch

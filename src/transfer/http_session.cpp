@@ -1,0 +1,66 @@
+#include "transfer/http_session.h"
+
+#include "transfer/curl_errors.h"
+
+namespace reelcatch {
+namespace {
+
+// Short enough that a cancel or a window event is seen at once, long enough
+// that an idle wait costs nothing.
+constexpr int kPollMilliseconds = 10;
+
+}  // namespace
+
+std::unique_ptr<HttpSession> HttpSession::Open() {
+  CurlMulti multi = CurlMulti::Create();
+  CurlEasy easy = CurlEasy::Create();
+  if (!multi || !easy) return nullptr;
+  return std::unique_ptr<HttpSession>(new HttpSession(std::move(multi), std::move(easy)));
+}
+
+CURL* HttpSession::Fresh() {
+  curl_easy_reset(easy_.Get());
+  return easy_.Get();
+}
+
+HttpSession::Outcome HttpSession::Perform(const std::function<bool()>& turn) {
+  Outcome outcome;
+  CURLMcode added = curl_multi_add_handle(multi_.Get(), easy_.Get());
+  if (added != CURLM_OK) {
+    outcome.result = AsTransferResult(added);
+    return outcome;
+  }
+  while (true) {
+    int running = 0;
+    CURLMcode performed = curl_multi_perform(multi_.Get(), &running);
+    bool done = performed != CURLM_OK || TakeResult(outcome.result);
+    if (performed != CURLM_OK) outcome.result = AsTransferResult(performed);
+    if (!turn()) {
+      outcome.abandoned = true;
+      break;
+    }
+    if (done) break;
+    CURLMcode polled = curl_multi_poll(multi_.Get(), nullptr, 0, kPollMilliseconds, nullptr);
+    if (polled != CURLM_OK) {
+      outcome.result = AsTransferResult(polled);
+      break;
+    }
+  }
+  curl_multi_remove_handle(multi_.Get(), easy_.Get());
+  return outcome;
+}
+
+void HttpSession::Resume() { curl_easy_pause(easy_.Get(), CURLPAUSE_CONT); }
+
+bool HttpSession::TakeResult(CURLcode& result) {
+  int left = 0;
+  while (CURLMsg* message = curl_multi_info_read(multi_.Get(), &left)) {
+    if (message->msg == CURLMSG_DONE && message->easy_handle == easy_.Get()) {
+      result = message->data.result;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace reelcatch

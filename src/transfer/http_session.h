@@ -1,0 +1,45 @@
+#pragma once
+
+#include <curl/curl.h>
+
+#include <functional>
+#include <memory>
+
+#include "transfer/curl_handles.h"
+
+namespace reelcatch {
+
+// The control's internet session: one easy handle reused for every request,
+// run through a multi handle whose connection cache keeps connections alive
+// between requests. Closing the session (destroying it) closes them.
+class HttpSession {
+ public:
+  struct Outcome {
+    CURLcode result = CURLE_OK;
+    bool abandoned = false;  // the turn callback asked to stop
+  };
+
+  // Null when curl cannot give the handles.
+  static std::unique_ptr<HttpSession> Open();
+
+  // The easy handle with the previous request's options cleared, ready to
+  // be set up for the next request.
+  CURL* Fresh();
+
+  // Runs the request set up on Fresh(). Waits for the network in short
+  // polls, so `turn` runs often even while nothing arrives; `turn` runs
+  // after every round (the last one included) and returns false to abandon.
+  Outcome Perform(const std::function<bool()>& turn);
+
+  // Lets a request whose receiving was paused by its write callback go on.
+  void Resume();
+
+ private:
+  HttpSession(CurlMulti multi, CurlEasy easy) : multi_(std::move(multi)), easy_(std::move(easy)) {}
+  bool TakeResult(CURLcode& result);
+
+  CurlMulti multi_;
+  CurlEasy easy_;
+};
+
+}  // namespace reelcatch

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace reelcatch {
+
+// The file a transfer writes, owned for the transfer only.
+class LocalFile {
+ public:
+  // Creates `path` anew. A regular file or a symbolic link already there is
+  // removed first, so nothing is ever written through a link; anything else
+  // there (a folder, a device) is left alone and the creation fails.
+  static std::optional<LocalFile> Create(const std::string& path);
+
+  ~LocalFile();
+  LocalFile(LocalFile&& other) noexcept;
+  LocalFile& operator=(LocalFile&& other) noexcept;
+  LocalFile(const LocalFile&) = delete;
+  LocalFile& operator=(const LocalFile&) = delete;
+
+  // Writes all of it; false when the disk refuses.
+  bool Append(const char* data, std::size_t size);
+  // False when the last writes could not be completed.
+  bool Close();
+
+ private:
+  explicit LocalFile(int fd) : fd_(fd) {}
+  int fd_ = -1;
+};
+
+}  // namespace reelcatch

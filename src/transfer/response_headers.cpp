@@ -1,0 +1,71 @@
+#include "transfer/response_headers.h"
+
+#include <cctype>
+
+namespace reelcatch {
+namespace {
+
+std::string_view WithoutLineEnd(std::string_view line) {
+  if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
+  }
+  return true;
+}
+
+// "HTTP/1.1 404 Not Found" -> 404; 0 when there is no three-digit code.
+long StatusCodeOf(std::string_view statusLine) {
+  std::size_t space = statusLine.find(' ');
+  if (space == std::string_view::npos || statusLine.size() < space + 4) return 0;
+  long code = 0;
+  for (std::size_t i = space + 1; i < space + 4; ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(statusLine[i]))) return 0;
+    code = code * 10 + (statusLine[i] - '0');
+  }
+  return code;
+}
+
+}  // namespace
+
+void ResponseHeaders::AddLine(std::string_view line) {
+  line = WithoutLineEnd(line);
+  if (!inBlock_) {
+    // Anything outside an answer's block (trailers after a body) is not ours.
+    if (StartsWithNoCase(line, "http/")) StartAnswer(line);
+    return;
+  }
+  if (line.empty()) {
+    EndAnswer();
+    return;
+  }
+  block_.append(line).append("\r\n");
+  if (StartsWithNoCase(line, "location:")) hasLocation_ = true;
+}
+
+size_t ResponseHeaders::Collect(char* data, size_t size, size_t count, void* headers) {
+  static_cast<ResponseHeaders*>(headers)->AddLine({data, size * count});
+  return size * count;
+}
+
+void ResponseHeaders::StartAnswer(std::string_view statusLine) {
+  block_.assign(statusLine).append("\r\n");
+  status_ = StatusCodeOf(statusLine);
+  inBlock_ = true;
+  hasLocation_ = false;
+  final_ = false;
+}
+
+void ResponseHeaders::EndAnswer() {
+  inBlock_ = false;
+  bool interim = status_ < 200;
+  bool followed = status_ >= 300 && status_ < 400 && hasLocation_;
+  final_ = !interim && !followed;
+}
+
+}  // namespace reelcatch

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace reelcatch {
+
+// Gathers the header lines of one request as they arrive, answer after
+// answer (interim 1xx answers and followed redirects come first), and keeps
+// the latest answer's status line and header lines joined with CR LF.
+class ResponseHeaders {
+ public:
+  // One line as received, with whatever line end it came with.
+  void AddLine(std::string_view line);
+  // The same, shaped as curl's header callback (`headers` is the object).
+  static size_t Collect(char* data, size_t size, size_t count, void* headers);
+
+  const std::string& Block() const { return block_; }
+  long Status() const { return status_; }
+  // Whether the header block of the answer that will be kept has arrived
+  // whole: not an interim answer, not a redirect that is being followed.
+  bool FinalAnswerBegan() const { return final_; }
+
+ private:
+  void StartAnswer(std::string_view statusLine);
+  void EndAnswer();
+
+  std::string block_;
+  long status_ = 0;
+  bool inBlock_ = false;
+  bool hasLocation_ = false;
+  bool final_ = false;
+};
+
+}  // namespace reelcatch
