@@ -1,0 +1,164 @@
+#include "platform/qt/qt_grid.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "platform/qt/qt_text.h"
+
+namespace reelcatch {
+
+namespace {
+
+QColor ToColor(Rgb rgb) { return QColor(rgb.r, rgb.g, rgb.b); }
+
+QString HeaderStyle(const GridColors& colors) {
+  return QStringLiteral(
+             "QHeaderView::section { background-color: %1; color: %2; border: none;"
+             " border-right: 1px solid %3; padding: 3px 4px; }")
+      .arg(ToColor(colors.headerBack).name(), ToColor(colors.headerFore).name(),
+           ToColor(colors.headerBack).lighter(125).name());
+}
+
+}  // namespace
+
+QtGrid::QtGrid(QWidget* parent)
+    : QObject(parent),
+      frame_(new GridFrame(parent)),
+      view_(new GridView(frame_)),
+      model_(new GridModel(this)),
+      delegate_(new StatusCellDelegate(this)) {
+  auto* layout = new QVBoxLayout(frame_);
+  layout->setContentsMargins(1, 1, 1, 1);
+  layout->addWidget(view_);
+  view_->setFrameShape(QFrame::NoFrame);
+  view_->setModel(model_);
+  view_->setSelectionModel(new CellSelectionModel(model_, view_));
+  view_->setItemDelegate(delegate_);
+  view_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+  view_->setWordWrap(false);
+  view_->horizontalHeader()->setHighlightSections(false);
+  connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &QtGrid::OnSelectionChanged);
+  connect(view_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) { model_->SetActiveRow(current.row()); });
+  frame_->hide();
+}
+
+void QtGrid::SetEvents(GridEvents* events) { model_->SetEvents(events); }
+
+void QtGrid::SetGeometry(int left, int top, int width, int height) {
+  frame_->setGeometry(left, top, width, height);
+}
+
+void QtGrid::SetVisible(bool visible) { frame_->setVisible(visible); }
+
+void QtGrid::BringToFront() { frame_->raise(); }
+
+bool QtGrid::HasFocus() const {
+  QWidget* focus = QApplication::focusWidget();
+  return focus && (focus == frame_ || frame_->isAncestorOf(focus));
+}
+
+void QtGrid::SetDataSource(std::shared_ptr<DisplayCopy> copy) {
+  // An unbound grid forgets its layout; the next binding is laid out afresh.
+  if (!copy) model_->ResetLayout();
+  selectionOrder_.clear();
+  model_->Bind(std::move(copy));
+  ApplyWidths();
+  if (model_->IsBound()) {
+    if (GridEvents* events = model_->Events()) events->InitializeLayout();
+  }
+}
+
+void QtGrid::SetColumnEdit(int column, ColumnEdit edit) { model_->SetColumnEdit(column, edit); }
+
+void QtGrid::SetColumnCaption(int column, const std::string& caption) {
+  model_->SetColumnCaption(column, ToQString(caption));
+}
+
+void QtGrid::SetColumnWidth(int column, int twips) {
+  model_->SetColumnWidth(column, twips);
+  ApplyWidths();
+}
+
+void QtGrid::ApplyWidths() {
+  for (int column = 0; column < model_->columnCount(); ++column) {
+    int twips = model_->Column(column).widthTwips;
+    if (twips >= 0) view_->setColumnWidth(column, (twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
+  }
+}
+
+void QtGrid::SetColumnRules(bool allowMove, bool allowSwap, bool allowSize) {
+  QHeaderView* header = view_->horizontalHeader();
+  header->setSectionsMovable(allowMove || allowSwap);
+  header->setSectionResizeMode(allowSize ? QHeaderView::Interactive : QHeaderView::Fixed);
+  header->setStretchLastSection(false);
+}
+
+void QtGrid::SetColors(const GridColors& colors) {
+  model_->SetColors(colors);
+  QPalette palette = view_->palette();
+  palette.setColor(QPalette::Base, ToColor(colors.area));
+  palette.setColor(QPalette::Window, ToColor(colors.area));
+  // A selected cell: the selected rows' back colour and the default text.
+  palette.setColor(QPalette::Highlight, ToColor(colors.selectedRowBack));
+  palette.setColor(QPalette::HighlightedText, palette.color(QPalette::Text));
+  view_->setPalette(palette);
+  view_->horizontalHeader()->setStyleSheet(HeaderStyle(colors));
+  delegate_->SetSelectionColors(colors.selectedRowBack, {palette.color(QPalette::Text).red(),
+                                                         palette.color(QPalette::Text).green(),
+                                                         palette.color(QPalette::Text).blue()});
+  frame_->SetBorderColor(ToColor(colors.border));
+}
+
+void QtGrid::SetRowSelectors(bool on) { view_->verticalHeader()->setVisible(on); }
+
+void QtGrid::SetExtendedCellSelection() {
+  view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  view_->setSelectionBehavior(QAbstractItemView::SelectItems);
+}
+
+int QtGrid::RowCount() const { return model_->rowCount(); }
+
+std::string QtGrid::CellText(int row, int column) const { return model_->Text(row, column); }
+
+void QtGrid::SetCellText(int row, int column, const std::string& text) {
+  model_->SetText(row, column, text);
+}
+
+bool QtGrid::IsRowSelected(int row) const { return model_->IsRowSelected(row); }
+
+void QtGrid::SetRowSelected(int row, bool selected) { model_->SetRowSelected(row, selected); }
+
+std::vector<GridCellRef> QtGrid::SelectedCells() const { return selectionOrder_; }
+
+bool QtGrid::IsCellSelected(GridCellRef cell) const {
+  return view_->selectionModel()->isSelected(model_->index(cell.row, cell.column));
+}
+
+void QtGrid::SelectCell(GridCellRef cell) {
+  QModelIndex index = model_->index(cell.row, cell.column);
+  if (index.isValid()) view_->selectionModel()->select(index, QItemSelectionModel::Select);
+}
+
+void QtGrid::ScrollRows(int action) {
+  QScrollBar* bar = view_->verticalScrollBar();
+  bar->setValue(bar->value() + (action == 1 ? 1 : -1));
+}
+
+void QtGrid::OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
+  for (const QModelIndex& index : deselected.indexes()) {
+    GridCellRef cell{index.row(), index.column()};
+    std::erase(selectionOrder_, cell);
+  }
+  for (const QModelIndex& index : selected.indexes()) {
+    GridCellRef cell{index.row(), index.column()};
+    if (std::find(selectionOrder_.begin(), selectionOrder_.end(), cell) == selectionOrder_.end())
+      selectionOrder_.push_back(cell);
+  }
+}
+
+}  // namespace reelcatch

@@ -1,0 +1,52 @@
+#include "platform/qt/qt_movie.h"
+
+#include <QQuickItem>
+#include <QUrl>
+
+#include "platform/qt/qt_text.h"
+
+namespace reelcatch {
+
+namespace {
+
+// "_root.x" names the root's property x.
+QByteArray PropertyName(const std::string& variable) {
+  constexpr std::string_view kRoot = "_root.";
+  std::string_view name = variable;
+  if (name.starts_with(kRoot)) name.remove_prefix(kRoot.size());
+  return QByteArray(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+}  // namespace
+
+QtMovie::QtMovie(QWidget* parent) : QQuickWidget(parent) {
+  setResizeMode(QQuickWidget::SizeRootObjectToView);
+}
+
+void QtMovie::LoadMovie(int /*layer*/, const std::string& path) {
+  setSource(QUrl::fromLocalFile(ToQString(path)));
+  if (Loaded()) {
+    connect(rootObject(), SIGNAL(fsCommand(QString, QString)), this,
+            SLOT(OnFsCommand(QString, QString)), Qt::QueuedConnection);
+    return;
+  }
+  if (loadFailed_) loadFailed_(path);
+}
+
+bool QtMovie::Loaded() const { return status() == QQuickWidget::Ready && rootObject(); }
+
+void QtMovie::SetVariable(const std::string& name, const std::string& value) {
+  if (QQuickItem* root = rootObject()) root->setProperty(PropertyName(name), ToQString(value));
+}
+
+std::string QtMovie::GetVariable(const std::string& name) {
+  QQuickItem* root = rootObject();
+  if (!root) return {};
+  return ToStdString(root->property(PropertyName(name)).toString());
+}
+
+void QtMovie::OnFsCommand(const QString& command, const QString& args) {
+  if (handler_) handler_(ToStdString(command), ToStdString(args));
+}
+
+}  // namespace reelcatch

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+
+#include "list/status_cell.h"
+
+namespace reelcatch {
+
+// Paints the grid's cells: a Status cell that holds a number becomes a
+// progress bar, laid out by LayoutStatusCell; every other cell is drawn as
+// usual.
+class StatusCellDelegate : public QStyledItemDelegate {
+  Q_OBJECT
+
+ public:
+  explicit StatusCellDelegate(QObject* parent = nullptr);
+
+  // The colours of a selected cell.
+  void SetSelectionColors(Rgb back, Rgb fore);
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override;
+
+  static void PaintLayout(QPainter* painter, const QFont& font, const StatusCellLayout& layout);
+
+ private:
+  StatusCellColors Colors() const;
+
+  Rgb selectedBack_;
+  Rgb selectedFore_;
+};
+
+}  // namespace reelcatch

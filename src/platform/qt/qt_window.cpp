@@ -1,0 +1,66 @@
+#include "platform/qt/qt_window.h"
+
+#include <QCloseEvent>
+#include <QWindow>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/dialogs.h"
+
+namespace reelcatch {
+
+QtWindow::QtWindow(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+  setWindowTitle(QString::fromLatin1(kProgramName));
+  SetSize(kWidth, kHeight);
+}
+
+void QtWindow::SetSize(int width, int height) { setFixedSize(width, height); }
+
+void QtWindow::Show() {
+  // A window hidden while minimised comes back minimised.
+  if (isMinimized())
+    showMinimized();
+  else
+    show();
+}
+
+void QtWindow::Hide() { hide(); }
+
+bool QtWindow::IsVisible() const { return isVisible(); }
+
+void QtWindow::Minimize() { showMinimized(); }
+
+bool QtWindow::IsMinimized() const { return isMinimized(); }
+
+void QtWindow::BringToForeground() {
+  raise();
+  activateWindow();
+}
+
+void QtWindow::DragWindow() {
+  if (QWindow* handle = windowHandle()) handle->startSystemMove();
+}
+
+void QtWindow::Quit() {
+  if (beforeQuit_) beforeQuit_();
+  std::fflush(nullptr);
+  // Nothing is left to save, and no further event may run: end here.
+  std::_Exit(0);
+}
+
+void QtWindow::UseOrdinaryFrame() {
+  bool wasVisible = isVisible();
+  setWindowFlags(Qt::Window);
+  if (wasVisible) show();
+}
+
+void QtWindow::closeEvent(QCloseEvent* event) {
+  if (!closeHandler_) {
+    event->accept();
+    return;
+  }
+  event->ignore();
+  closeHandler_();
+}
+
+}  // namespace reelcatch

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+#include "platform/window.h"
+
+namespace reelcatch {
+
+// The main window: a frameless widget whose whole face is drawn by the movie
+// and which carries the grid above it.
+class QtWindow : public QWidget, public Window {
+  Q_OBJECT
+
+ public:
+  static constexpr int kWidth = 640;
+  static constexpr int kHeight = 550;
+
+  explicit QtWindow(QWidget* parent = nullptr);
+
+  void SetSize(int width, int height) override;
+  void Show() override;
+  void Hide() override;
+  bool IsVisible() const override;
+  void Minimize() override;
+  bool IsMinimized() const override;
+  void BringToForeground() override;
+  void DragWindow() override;
+  void StartHook() override {}
+  void StopHook() override {}
+  [[noreturn]] void Quit() override;
+
+  // A close asked for by the window system (its frame, a key, the session)
+  // goes here instead of closing the window behind the program's back.
+  void SetCloseHandler(std::function<void()> handler) { closeHandler_ = std::move(handler); }
+  // Runs just before the process ends, to take down what the desktop shows.
+  void SetBeforeQuit(std::function<void()> handler) { beforeQuit_ = std::move(handler); }
+  // The window keeps an ordinary frame, for when there is no face to drag it by.
+  void UseOrdinaryFrame();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  std::function<void()> closeHandler_;
+  std::function<void()> beforeQuit_;
+};
+
+}  // namespace reelcatch
