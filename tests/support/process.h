@@ -1,0 +1,43 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace reelcatch::test {
+
+// A program started by a test, with its output collected.
+class ChildProcess {
+ public:
+  // Starts program with args; env entries ("NAME=value") are added to the
+  // test's own environment.
+  ChildProcess(const std::string& program, const std::vector<std::string>& args,
+               const std::vector<std::string>& env = {});
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  void Signal(int signal);
+  // Waits for the end; the exit status (128 + signal when killed), or -1
+  // when it did not end within limit (it is killed then).
+  int Wait(std::chrono::milliseconds limit = std::chrono::seconds(120));
+  // Reads output that arrived so far (non-blocking).
+  void Pump();
+  const std::string& Stdout() const { return out_; }
+  const std::string& Stderr() const { return err_; }
+  // Waits until stderr contains text; false after limit.
+  bool WaitForStderr(const std::string& text, std::chrono::milliseconds limit);
+
+ private:
+  pid_t pid_ = -1;
+  int outFd_ = -1;
+  int errFd_ = -1;
+  std::string out_;
+  std::string err_;
+  int status_ = -1;
+};
+
+}  // namespace reelcatch::test
