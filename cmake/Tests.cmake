@@ -40,3 +40,7 @@ if(REELCATCH_DESKTOP)
     reelcatch_add_test(${source} reelcatch_qt Qt6::Test)
   endforeach()
 endif()
+
+# The sample site of the demo.
+add_executable(reelcatch-sample-site tests/demo/sample_site_server.cpp)
+target_link_libraries(reelcatch-sample-site PRIVATE reelcatch_test_support)
