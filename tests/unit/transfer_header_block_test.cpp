@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "transfer/header_block.h"
+#include "transfer/progress_value.h"
+#include "transfer/response_headers.h"
+
+namespace reelcatch {
+namespace {
+
+TEST(ParseContentLengthTest, OnlyPlainNonNegativeNumbersCount) {
+  struct Case {
+    const char* value;
+    float size;
+  } cases[] = {
+      {"5000", 5000},
+      {" 77\t", 77},
+      {"0", 0},
+      {"", -1},
+      {"12abc", -1},
+      {"-5", -1},
+      {"+5", -1},
+      {"1e3", -1},
+      {"5,000", -1},
+      {"18446744073709551615", 18446744073709551615.0f},
+      {"18446744073709551616", -1},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ParseContentLength(c.value), c.size) << c.value;
+}
+
+TEST(ReadHeadFactsTest, FirstMarkerAnywhereWinsAndValueIsNotTrimmed) {
+  HeadFacts facts = ReadHeadFacts(
+      "HTTP/1.1 200 OK\r\nX-Content-Type: a/first\r\nContent-Type: b/second\r\n"
+      "Content-Length: 10\r\nContent-Disposition: inline; FILENAME=x.flv ; y=1\r\n");
+  EXPECT_EQ(facts.remoteFileType, "first");
+  EXPECT_EQ(facts.fileSize, 10);
+  EXPECT_EQ(facts.remoteFileName, "x.flv ; y=1");
+}
+
+TEST(ReadHeadFactsTest, NotFoundTextAnywhereInTheBlockCounts) {
+  EXPECT_FALSE(ReadHeadFacts("HTTP/1.1 200 OK\r\nX-Note: http/1.1 404 not found\r\n").fileExists);
+}
+
+std::string Feed(ResponseHeaders& headers, const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) headers.AddLine(line);
+  return headers.Block();
+}
+
+TEST(ResponseHeadersTest, KeepsOnlyTheFinalAnswer) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> lines;
+    std::string block;
+    long status;
+    bool final;
+  } cases[] = {
+      {"Plain",
+       {"HTTP/1.1 200 OK\r\n", "A: 1\r\n", "\r\n"},
+       "HTTP/1.1 200 OK\r\nA: 1\r\n",
+       200,
+       true},
+      {"BareLineFeeds",
+       {"HTTP/1.0 404 Not Found\n", "A: 1\n", "\n"},
+       "HTTP/1.0 404 Not Found\r\nA: 1\r\n",
+       404,
+       true},
+      {"InterimAnswerSkipped",
+       {"HTTP/1.1 100 Continue\r\n", "\r\n", "HTTP/1.1 200 OK\r\n", "\r\n"},
+       "HTTP/1.1 200 OK\r\n",
+       200,
+       true},
+      {"FollowedRedirectSkipped",
+       {"HTTP/1.1 302 Found\r\n", "location: /b\r\n", "\r\n", "HTTP/1.1 200 OK\r\n", "B: 2\r\n",
+        "\r\n"},
+       "HTTP/1.1 200 OK\r\nB: 2\r\n",
+       200,
+       true},
+      {"RedirectStillWaiting",
+       {"HTTP/1.1 302 Found\r\n", "Location: ftp://x/\r\n", "\r\n"},
+       "HTTP/1.1 302 Found\r\nLocation: ftp://x/\r\n",
+       302,
+       false},
+      {"RedirectWithoutLocationIsFinal",
+       {"HTTP/1.1 302 Found\r\n", "\r\n"},
+       "HTTP/1.1 302 Found\r\n",
+       302,
+       true},
+      {"HeadersNotYetComplete",
+       {"HTTP/1.1 200 OK\r\n", "A: 1\r\n"},
+       "HTTP/1.1 200 OK\r\nA: 1\r\n",
+       200,
+       false},
+      {"TrailersIgnored",
+       {"HTTP/1.1 200 OK\r\n", "\r\n", "X-Trailer: 1\r\n", "\r\n"},
+       "HTTP/1.1 200 OK\r\n",
+       200,
+       true},
+  };
+  for (const Case& c : cases) {
+    ResponseHeaders headers;
+    EXPECT_EQ(Feed(headers, c.lines), c.block) << c.name;
+    EXPECT_EQ(headers.Status(), c.status) << c.name;
+    EXPECT_EQ(headers.FinalAnswerBegan(), c.final) << c.name;
+  }
+}
+
+TEST(ProgressValueTest, PercentRoundsHalfToEvenElseBytes) {
+  struct Case {
+    int64_t total;
+    float fileSize;
+    int64_t progress;
+  } cases[] = {
+      {1, 8, 12},  // 12.5
+      {3, 8, 38},  // 37.5
+      {2048, 5000, 41},
+      {int64_t{3} << 32, -1, int64_t{3} << 32},
+      {7, 0, 7},
+      {7, std::numeric_limits<float>::quiet_NaN(), 7},
+      {int64_t{1} << 40, 1e-30f, 9000000000000000000},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ProgressValue(c.total, c.fileSize), c.progress) << c.total << " of " << c.fileSize;
+  }
+}
+
+}  // namespace
+}  // namespace reelcatch
