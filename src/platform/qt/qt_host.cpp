@@ -13,6 +13,7 @@ namespace {
 // The face is a still picture most of the time: the software renderer draws
 // it everywhere, with or without a GPU, and lets the grid sit on top of it.
 void ChooseFaceRenderer() {
+  if (QQuickWindow::graphicsApi() == QSGRendererInterface::Software) return;
   if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND") &&
       qEnvironmentVariableIsEmpty("QSG_RHI_BACKEND"))
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);

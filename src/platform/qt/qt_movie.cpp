@@ -9,12 +9,16 @@ namespace reelcatch {
 
 namespace {
 
-// "_root.x" names the root's property x.
+// "_root.x" names the root's property x. QML property names cannot begin
+// with a capital, so "_root.Download_CB" is the property download_CB.
 QByteArray PropertyName(const std::string& variable) {
   constexpr std::string_view kRoot = "_root.";
   std::string_view name = variable;
   if (name.starts_with(kRoot)) name.remove_prefix(kRoot.size());
-  return QByteArray(name.data(), static_cast<qsizetype>(name.size()));
+  QByteArray property(name.data(), static_cast<qsizetype>(name.size()));
+  if (!property.isEmpty() && property[0] >= 'A' && property[0] <= 'Z')
+    property[0] = static_cast<char>(property[0] - 'A' + 'a');
+  return property;
 }
 
 }  // namespace

@@ -1,0 +1,149 @@
+#include "platform/qt/watcher_channel.h"
+
+#include <unistd.h>
+
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QStandardPaths>
+#include <deque>
+#include <map>
+
+#include "platform/qt/qt_text.h"
+
+namespace reelcatch {
+
+namespace {
+
+QString SocketFolder() {
+  QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+  return folder.isEmpty() ? QDir::tempPath() : folder;
+}
+
+QString InSocketFolder(const QString& name) {
+  return SocketFolder() + QLatin1Char('/') + name + QLatin1Char('-') + QString::number(getuid());
+}
+
+}  // namespace
+
+bool IsChannelNumber(const std::string& channel) {
+  if (channel.empty() || channel.size() > 18) return false;
+  for (char c : channel) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+QString WatcherChannelPath(const std::string& channel) {
+  return InSocketFolder(QStringLiteral("reelcatch")) + QLatin1Char('-') + ToQString(channel);
+}
+
+QString WatcherControlPath() { return InSocketFolder(QStringLiteral("reelcatch-clip")); }
+
+QString WatcherLockPath() { return WatcherControlPath() + QStringLiteral(".lock"); }
+
+struct WatcherChannel::Impl {
+  struct LineBuffer {
+    std::string partial;
+    bool overlong = false;
+  };
+
+  Delivery deliver;
+  QLocalServer server;
+  QString error;
+  std::map<QLocalSocket*, LineBuffer> buffers;
+  std::deque<std::string> pending;
+  bool delivering = false;
+  // The delivery may run the event loop (the list refill yields) and may even
+  // end the channel; this tells the draining loop whether it still may go on.
+  std::shared_ptr<bool> alive = std::make_shared<bool>(true);
+
+  void Accept() {
+    std::shared_ptr<bool> stillAlive = alive;
+    while (QLocalSocket* socket = server.nextPendingConnection()) {
+      buffers[socket];
+      QObject::connect(socket, &QLocalSocket::readyRead, &server, [this, socket] { Read(socket); });
+      QObject::connect(socket, &QLocalSocket::disconnected, &server, [this, socket] {
+        buffers.erase(socket);
+        socket->deleteLater();
+      });
+      // Lines that came with the connection itself.
+      if (socket->bytesAvailable() > 0) Read(socket);
+      if (!*stillAlive) return;
+    }
+  }
+
+  void Read(QLocalSocket* socket) {
+    auto found = buffers.find(socket);
+    if (found == buffers.end()) return;
+    LineBuffer& buffer = found->second;
+    const QByteArray data = socket->readAll();
+    for (char c : data) {
+      if (c == '\n') {
+        if (!buffer.overlong) {
+          if (!buffer.partial.empty() && buffer.partial.back() == '\r') buffer.partial.pop_back();
+          if (!buffer.partial.empty()) pending.push_back(std::move(buffer.partial));
+        }
+        buffer.partial.clear();
+        buffer.overlong = false;
+      } else if (!buffer.overlong) {
+        buffer.partial.push_back(c);
+        if (buffer.partial.size() > kMaxLineBytes) {
+          buffer.overlong = true;
+          buffer.partial.clear();
+        }
+      }
+    }
+    Drain();
+  }
+
+  // One delivery at a time and in order, even when a delivery lets the event
+  // loop read more lines.
+  void Drain() {
+    if (delivering) return;
+    delivering = true;
+    std::shared_ptr<bool> stillAlive = alive;
+    while (!pending.empty()) {
+      std::string address = std::move(pending.front());
+      pending.pop_front();
+      deliver(std::move(address));
+      if (!*stillAlive) return;
+    }
+    delivering = false;
+  }
+};
+
+WatcherChannel::WatcherChannel(const std::string& channel, Delivery deliver)
+    : impl_(std::make_unique<Impl>()) {
+  impl_->deliver = std::move(deliver);
+  if (!IsChannelNumber(channel)) {
+    impl_->error = QStringLiteral("not a channel number: ") + ToQString(channel);
+    return;
+  }
+  const QString path = WatcherChannelPath(channel);
+  // The number is this process's own, so a socket left under it is stale.
+  QLocalServer::removeServer(path);
+  impl_->server.setSocketOptions(QLocalServer::UserAccessOption);
+  QObject::connect(&impl_->server, &QLocalServer::newConnection, &impl_->server,
+                   [impl = impl_.get()] { impl->Accept(); });
+  if (!impl_->server.listen(path)) impl_->error = impl_->server.errorString();
+}
+
+WatcherChannel::~WatcherChannel() {
+  *impl_->alive = false;
+  // Closing the connections is what tells the watchers to end.
+  for (auto& [socket, buffer] : impl_->buffers) {
+    QObject::disconnect(socket, nullptr, &impl_->server, nullptr);
+    socket->abort();
+    delete socket;
+  }
+  impl_->server.close();
+}
+
+bool WatcherChannel::Listening() const { return impl_->server.isListening(); }
+
+std::string WatcherChannel::ErrorText() const { return ToStdString(impl_->error); }
+
+std::size_t WatcherChannel::Connections() const { return impl_->buffers.size(); }
+
+}  // namespace reelcatch
