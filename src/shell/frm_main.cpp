@@ -1,5 +1,7 @@
 #include "shell/frm_main.h"
 
+#include <cstdlib>
+
 #include "resolve/get_download_link.h"
 #include "run/download_run.h"
 #include "shell/cregister.h"
@@ -74,6 +76,7 @@ void FrmMain::EndMe() {
   ports_.window.StopHook();
   Monitor(false);
   ports_.window.Quit();
+  std::abort();  // Quit never returns.
 }
 
 void FrmMain::SysTray_MouseDown(int button, int) {
