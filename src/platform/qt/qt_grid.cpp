@@ -40,6 +40,8 @@ QtGrid::QtGrid(QWidget* parent)
   view_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   view_->setWordWrap(false);
   view_->horizontalHeader()->setHighlightSections(false);
+  // The ID column is narrower than the style's smallest section.
+  view_->horizontalHeader()->setMinimumSectionSize(8);
   connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           &QtGrid::OnSelectionChanged);
   connect(view_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
