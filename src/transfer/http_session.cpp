@@ -9,6 +9,24 @@ namespace {
 // that an idle wait costs nothing.
 constexpr int kPollMilliseconds = 10;
 
+// How long the network has been waited on since the last byte arrived.
+// Time spent in the turns (a handler, a modal dialog) does not count: the
+// server may well have sent meanwhile.
+class QuietClock {
+ public:
+  void Received(curl_off_t total) {
+    if (total == total_) return;
+    total_ = total;
+    quiet_ = {};
+  }
+  void Waited(std::chrono::steady_clock::duration wait) { quiet_ += wait; }
+  std::chrono::steady_clock::duration Elapsed() const { return quiet_; }
+
+ private:
+  curl_off_t total_ = 0;
+  std::chrono::steady_clock::duration quiet_{};
+};
+
 }  // namespace
 
 std::unique_ptr<HttpSession> HttpSession::Open() {
@@ -23,24 +41,33 @@ CURL* HttpSession::Fresh() {
   return easy_.Get();
 }
 
-HttpSession::Outcome HttpSession::Perform(const std::function<bool()>& turn) {
+HttpSession::Outcome HttpSession::Perform(std::chrono::seconds stallLimit,
+                                          const std::function<bool()>& turn) {
   Outcome outcome;
   CURLMcode added = curl_multi_add_handle(multi_.Get(), easy_.Get());
   if (added != CURLM_OK) {
     outcome.result = AsTransferResult(added);
     return outcome;
   }
+  QuietClock quiet;
   while (true) {
     int running = 0;
     CURLMcode performed = curl_multi_perform(multi_.Get(), &running);
     bool done = performed != CURLM_OK || TakeResult(outcome.result);
     if (performed != CURLM_OK) outcome.result = AsTransferResult(performed);
+    quiet.Received(BytesReceived());
     if (!turn()) {
       outcome.abandoned = true;
       break;
     }
     if (done) break;
+    if (quiet.Elapsed() > stallLimit) {
+      outcome.result = CURLE_OPERATION_TIMEDOUT;
+      break;
+    }
+    auto waitStart = std::chrono::steady_clock::now();
     CURLMcode polled = curl_multi_poll(multi_.Get(), nullptr, 0, kPollMilliseconds, nullptr);
+    quiet.Waited(std::chrono::steady_clock::now() - waitStart);
     if (polled != CURLM_OK) {
       outcome.result = AsTransferResult(polled);
       break;
@@ -51,6 +78,15 @@ HttpSession::Outcome HttpSession::Perform(const std::function<bool()>& turn) {
 }
 
 void HttpSession::Resume() { curl_easy_pause(easy_.Get(), CURLPAUSE_CONT); }
+
+// Header and body bytes so far, redirects included.
+curl_off_t HttpSession::BytesReceived() const {
+  curl_off_t body = 0;
+  long headers = 0;
+  curl_easy_getinfo(easy_.Get(), CURLINFO_SIZE_DOWNLOAD_T, &body);
+  curl_easy_getinfo(easy_.Get(), CURLINFO_HEADER_SIZE, &headers);
+  return body + headers;
+}
 
 bool HttpSession::TakeResult(CURLcode& result) {
   int left = 0;

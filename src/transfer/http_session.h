@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -29,7 +30,8 @@ class HttpSession {
   // Runs the request set up on Fresh(). Waits for the network in short
   // polls, so `turn` runs often even while nothing arrives; `turn` runs
   // after every round (the last one included) and returns false to abandon.
-  Outcome Perform(const std::function<bool()>& turn);
+  // A request that receives nothing at all for `stallLimit` times out.
+  Outcome Perform(std::chrono::seconds stallLimit, const std::function<bool()>& turn);
 
   // Lets a request whose receiving was paused by its write callback go on.
   void Resume();
@@ -37,6 +39,7 @@ class HttpSession {
  private:
   HttpSession(CurlMulti multi, CurlEasy easy) : multi_(std::move(multi)), easy_(std::move(easy)) {}
   bool TakeResult(CURLcode& result);
+  curl_off_t BytesReceived() const;
 
   CurlMulti multi_;
   CurlEasy easy_;

@@ -37,7 +37,7 @@ void DownloadState::RequestInformation() {
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, ResponseHeaders::Collect);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, &headers);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, DiscardBody);
-    session->Perform([this] {
+    session->Perform(limits.Stall(), [this] {
       loop.DoEvents();
       return !(transferRunning && cancelRequested);
     });

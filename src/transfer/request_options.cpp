@@ -23,9 +23,6 @@ void ApplyCommonOptions(CURL* easy, const std::string& url, const TransferLimits
   curl_easy_setopt(easy, CURLOPT_NOPROXY, "*");
   curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBuffer);
   curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, limits.connectSeconds);
-  // No byte at all for stallSeconds ends the request.
-  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, limits.stallSeconds);
 }
 
 }  // namespace reelcatch

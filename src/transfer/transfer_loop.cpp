@@ -75,7 +75,8 @@ void TransferLoop::Configure(CURL* easy) {
 
 bool TransferLoop::Run() {
   Configure(state_.session->Fresh());
-  HttpSession::Outcome outcome = state_.session->Perform([this] { return Turn(); });
+  HttpSession::Outcome outcome =
+      state_.session->Perform(state_.limits.Stall(), [this] { return Turn(); });
   bool answered = headers_.FinalAnswerBegan() || !inbox_.pending.empty();
   state_.statusCode = headers_.FinalAnswerBegan() ? headers_.Status() : 0;
   if (stop_ != Stop::kNone) return Stopped();

@@ -198,20 +198,48 @@ TEST_F(TransferTest, ServerThatNeverAnswersCountsAsNotFound) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("v.flv")));
 }
 
-TEST_F(TransferTest, CloseMidBodyKeepsBytesSoFar) {
+TEST_F(TransferTest, BodyBrokenOffKeepsBytesSoFar) {
+  struct Case {
+    const char* name;
+    bool stall;  // the server goes quiet instead of closing
+  } cases[] = {{"Closed", false}, {"WentQuiet", true}};
+  control.SetTimeouts(60, 1);
   std::string sent = ScriptedServer::GeneratedBody(3000);
-  server.Route("/v", Response::Head("HTTP/1.1 200 OK", {{"Content-Length", "5000"}}).Send(sent));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    events.log.clear();
+    Response response = Response::Head("HTTP/1.1 200 OK", {{"Content-Length", "5000"}}).Send(sent);
+    if (c.stall) response.Hold();
+    server.Route("/v", response);
+    control.SetUrl(server.Url("/v"));
+    control.SetLocalFile(dir.File("v.flv"));
+    control.RequestInformation();
+    uintmax_t sizeAtError = 0;
+    events.onClosing = [&] { sizeAtError = std::filesystem::file_size(dir.File("v.flv")); };
+
+    EXPECT_FALSE(control.StartDownload());
+
+    EXPECT_EQ(events.log, Then(Progress({41, 60}), "error Could not read URL"));
+    EXPECT_EQ(sizeAtError, 3000u);
+    EXPECT_EQ(ReadWhole(dir.File("v.flv")), sent);
+    EXPECT_FALSE(control.SessionOpen());
+  }
+}
+
+TEST_F(TransferTest, CancelEndsTheHeadOfAFirstTransfer) {
+  control.SetTimeouts(30, 30);
+  server.Route("/v", Response::Silent());
   control.SetUrl(server.Url("/v"));
   control.SetLocalFile(dir.File("v.flv"));
-  uintmax_t sizeAtError = 0;
-  events.onClosing = [&] { sizeAtError = std::filesystem::file_size(dir.File("v.flv")); };
+  loop.OnEvents([&] {
+    if (!server.Requests().empty()) control.CancelDownload();
+  });
 
   EXPECT_FALSE(control.StartDownload());
 
-  EXPECT_EQ(events.log, Then(Progress({41, 60}), "error Could not read URL"));
-  EXPECT_EQ(sizeAtError, 3000u);
-  EXPECT_EQ(ReadWhole(dir.File("v.flv")), sent);
-  EXPECT_FALSE(control.SessionOpen());
+  EXPECT_EQ(events.log, std::vector<std::string>{"cancelled 0"});
+  EXPECT_FALSE(std::filesystem::exists(dir.File("v.flv")));
+  EXPECT_EQ(server.Requests().at(0).method, "HEAD");
 }
 
 TEST_F(TransferTest, ErrorPageIsSavedLikeAnyBody) {
