@@ -233,8 +233,8 @@ TEST_F(DownloadRunTest, StopAnsweredYesDuringAPageFetchCancelsThatItemAndEndsThe
   EXPECT_FALSE(Run().DownloadTimer().Enabled());
 }
 
-// Stops a run during its first page fetch and at once asks for a start
-// the way start does.
+// Stops a run during its first page fetch, then asks for a new start
+// through start() before the stopped run has wound up.
 void DownloadRunTest::StopThenStartDuringAPageFetch(const std::function<void()>& start) {
   Add(kRefusedPage);
   Add(kRefusedPage2);
