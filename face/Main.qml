@@ -540,7 +540,7 @@ Item {
 
         Text {
             x: 40
-            y: 74
+            y: 76
             text: "VIDEO PAGE ADDRESS"
             color: root.muted
             font.pixelSize: 11
@@ -552,7 +552,7 @@ Item {
             id: addressField
             objectName: "addressField"
             x: 40
-            y: 94
+            y: 96
             width: 455
             height: 36
             text: root.video_url
@@ -575,7 +575,7 @@ Item {
         PushButton {
             objectName: "addButton"
             x: 503
-            y: 95
+            y: 97
             width: 112
             label: "Add"
             icon: "plus"
@@ -583,17 +583,27 @@ Item {
             onClicked: root.addAddress()
         }
 
+        Text {
+            x: 40
+            y: 150
+            text: "DOWNLOAD LIST"
+            color: root.muted
+            font.pixelSize: 11
+            font.bold: true
+            font.letterSpacing: 1
+        }
+
         // Start and stop, then the list's own commands.
         Row {
             x: 40
-            y: 176
+            y: 172
             spacing: 8
             PushButton {
                 objectName: "startButton"
-                label: root.startDownload === "0" ? "Downloading" : "Start"
+                label: "Start"
                 icon: "play"
                 tone: root.mintDark
-                width: 124
+                width: 96
                 enabledLook: root.startDownload !== "0"
                 onClicked: root.send("IDC_FS_startDownload")
             }
@@ -612,8 +622,8 @@ Item {
         Row {
             anchors.right: parent.right
             anchors.rightMargin: 25
-            y: 179
-            spacing: 1
+            y: 175
+            spacing: 0
             ToolLink {
                 objectName: "selectAllButton"
                 label: "Select all"
@@ -757,7 +767,7 @@ Item {
             x: 40
             y: 36
             width: 560
-            height: 300
+            height: 236
             Image {
                 x: 32
                 y: 32
@@ -787,7 +797,7 @@ Item {
             }
             Row {
                 x: 152
-                y: 226
+                y: 170
                 spacing: 10
                 PushButton {
                     objectName: "webSiteButton"

@@ -1,6 +1,7 @@
 #include "platform/qt/qt_grid.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -17,7 +18,7 @@ QColor ToColor(Rgb rgb) { return QColor(rgb.r, rgb.g, rgb.b); }
 QString HeaderStyle(const GridColors& colors) {
   return QStringLiteral(
              "QHeaderView::section { background-color: %1; color: %2; border: none;"
-             " border-right: 1px solid %3; padding: 3px 4px; }")
+             " border-right: 1px solid %3; padding: 3px 2px; }")
       .arg(ToColor(colors.headerBack).name(), ToColor(colors.headerFore).name(),
            ToColor(colors.headerBack).lighter(125).name());
 }
@@ -42,6 +43,11 @@ QtGrid::QtGrid(QWidget* parent)
   view_->horizontalHeader()->setHighlightSections(false);
   // The ID column is narrower than the style's smallest section.
   view_->horizontalHeader()->setMinimumSectionSize(8);
+  // A compact face, as grids have by default: the columns are narrow.
+  QFont font = view_->font();
+  font.setPixelSize(11);
+  view_->setFont(font);
+  view_->verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 8);
   connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           &QtGrid::OnSelectionChanged);
   connect(view_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,

@@ -1,0 +1,422 @@
+// The clipboard watcher and its channel: the main program's end in process,
+// and the real reelcatch-clip against it.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLocalSocket>
+#include <QMimeData>
+#include <QTest>
+#include <QThread>
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/clip/clipboard_sieve.h"
+#include "gui/qt_app.h"
+#include "platform/qt/watcher_channel.h"
+#include "support/process.h"
+
+namespace reelcatch {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The sockets live in the runtime folder; a folder of our own keeps these
+// tests apart from a watcher the user may be running.
+const std::string kRuntimeDir = [] {
+  char folder[] = "/tmp/reelcatch-watch-XXXXXX";
+  std::string made = mkdtemp(folder) ? folder : "";
+  if (!made.empty()) setenv("XDG_RUNTIME_DIR", made.c_str(), 1);
+  return made;
+}();
+
+class RuntimeFolderCleanup : public ::testing::Environment {
+ public:
+  void TearDown() override {
+    std::error_code ignored;
+    if (!kRuntimeDir.empty()) std::filesystem::remove_all(kRuntimeDir, ignored);
+  }
+};
+::testing::Environment* const kCleanup =
+    ::testing::AddGlobalTestEnvironment(new RuntimeFolderCleanup);
+
+const std::string kWatcher = REELCATCH_BINARY_DIR "/reelcatch-clip";
+constexpr int kWaitMs = 30000;
+
+std::string NextChannel() {
+  static int count = 0;
+  return std::to_string(static_cast<long long>(getpid()) * 1000 + ++count);
+}
+
+// What a channel delivered, and whether every delivery came on the main thread.
+struct Received {
+  std::vector<std::string> lines;
+  bool offThread = false;
+
+  WatcherChannel::Delivery Sink() {
+    return [this](std::string line) {
+      offThread |= QThread::currentThread() != QCoreApplication::instance()->thread();
+      lines.push_back(std::move(line));
+    };
+  }
+  bool Has(const std::string& line) const {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  }
+};
+
+std::unique_ptr<QLocalSocket> Connect(const QString& path) {
+  auto socket = std::make_unique<QLocalSocket>();
+  socket->connectToServer(path);
+  if (!socket->waitForConnected(kWaitMs)) return nullptr;
+  return socket;
+}
+
+void Send(QLocalSocket& socket, const std::string& bytes) {
+  socket.write(QByteArray::fromStdString(bytes));
+  socket.waitForBytesWritten(kWaitMs);
+  // Let the channel read what came so far, so the next piece is a new read.
+  QCoreApplication::processEvents();
+}
+
+struct ChannelCase {
+  const char* name;
+  std::vector<std::string> writes;
+  std::vector<std::string> expected;
+};
+
+const std::string kAddress = "http://www.youtube.com/watch?v=a1b2c3";
+
+std::vector<std::string> ByteByByte(const std::string& text) {
+  std::vector<std::string> bytes;
+  for (char c : text) bytes.emplace_back(1, c);
+  return bytes;
+}
+
+TEST(WatcherChannel, DeliversWholeLinesHoweverTheyAreWritten) {
+  const std::string overlong(WatcherChannel::kMaxLineBytes + 1, 'x');
+  const std::string longest(WatcherChannel::kMaxLineBytes, 'z');
+  const ChannelCase cases[] = {
+      {"one address, one write", {kAddress + "\n"}, {kAddress}},
+      {"one address a byte at a time", ByteByByte(kAddress + "\n"), {kAddress}},
+      {"a line split across writes",
+       {"http://www.you", "tube.com/watch?v=b", "\r", "\n"},
+       {"http://www.youtube.com/watch?v=b"}},
+      {"several in one write, CR LF and blank lines", {"a\r\nb\n\n\r\nc\n"}, {"a", "b", "c"}},
+      {"UTF-8 passes as it is",
+       {"http://www.blip.tv/f\xC3\xA9te\n"},
+       {"http://www.blip.tv/f\xC3\xA9te"}},
+      {"the longest line still arrives", {longest + "\n"}, {longest}},
+      {"an over-long line is dropped, the next arrives", {overlong + "\nafter\n"}, {"after"}},
+      {"an over-long line over several writes is dropped",
+       {std::string(5000, 'x'), std::string(5000, 'y'), "\nafter\n"},
+       {"after"}},
+  };
+  for (const ChannelCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string number = NextChannel();
+    Received got;
+    WatcherChannel channel(number, got.Sink());
+    ASSERT_TRUE(channel.Listening()) << channel.ErrorText();
+    auto client = Connect(WatcherChannelPath(number));
+    ASSERT_TRUE(client);
+    for (const std::string& piece : c.writes) Send(*client, piece);
+    Send(*client, "end\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return got.Has("end"); }, kWaitMs));
+    got.lines.pop_back();
+    EXPECT_EQ(got.lines, c.expected);
+    EXPECT_FALSE(got.offThread);
+  }
+}
+
+TEST(WatcherChannel, KeepsTheLinesOfTwoWatchersApart) {
+  const std::string number = NextChannel();
+  Received got;
+  WatcherChannel channel(number, got.Sink());
+  auto first = Connect(WatcherChannelPath(number));
+  auto second = Connect(WatcherChannelPath(number));
+  ASSERT_TRUE(first && second);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return channel.Connections() == 2; }, kWaitMs));
+  Send(*first, "http://www.bolt.com/");
+  Send(*second, "http://www.break.com/1\n");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return got.lines.size() == 1; }, kWaitMs));
+  Send(*first, "one\n");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return got.lines.size() == 2; }, kWaitMs));
+  EXPECT_EQ(got.lines,
+            (std::vector<std::string>{"http://www.break.com/1", "http://www.bolt.com/one"}));
+  first.reset();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return channel.Connections() == 1; }, kWaitMs));
+}
+
+// The main program's handler yields to the event loop (the list refill does),
+// so more lines can come in while one is being handled.
+TEST(WatcherChannel, ADeliveryThatRunsTheEventLoopIsNotOvertaken) {
+  const std::string number = NextChannel();
+  std::unique_ptr<QLocalSocket> client;
+  std::unique_ptr<QLocalSocket> late;
+  std::vector<std::string> order;
+  int depth = 0;
+  int deepest = 0;
+  WatcherChannel channel(number, [&](std::string line) {
+    deepest = std::max(deepest, ++depth);
+    order.push_back(line);
+    if (line == "first") {
+      Send(*client, "second\nthird\n");
+      late = Connect(WatcherChannelPath(number));
+      EXPECT_TRUE(QTest::qWaitFor([&] { return channel.Connections() == 2; }, kWaitMs));
+    }
+    --depth;
+  });
+  client = Connect(WatcherChannelPath(number));
+  ASSERT_TRUE(client);
+  Send(*client, "first\n");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return order.size() == 3; }, kWaitMs));
+  EXPECT_EQ(order, (std::vector<std::string>{"first", "second", "third"}));
+  EXPECT_EQ(deepest, 1);
+}
+
+TEST(WatcherChannel, ADeliveryMayEndTheChannel) {
+  const std::string number = NextChannel();
+  std::unique_ptr<WatcherChannel> channel;
+  std::vector<std::string> got;
+  channel = std::make_unique<WatcherChannel>(number, [&](std::string line) {
+    got.push_back(line);
+    channel.reset();
+  });
+  auto client = Connect(WatcherChannelPath(number));
+  ASSERT_TRUE(client);
+  Send(*client, "one\ntwo\n");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !channel; }, kWaitMs));
+  EXPECT_EQ(got, std::vector<std::string>{"one"});
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return client->state() == QLocalSocket::UnconnectedState; }, kWaitMs));
+}
+
+// Which clipboard texts the watcher passes on, in the order they are copied.
+TEST(WatcherSieve, PassesEachNewSingleLineOfASupportedSite) {
+  const std::string wide = "http://www.youtube.com/watch?v=";
+  auto padded = [&](std::size_t characters) {
+    std::string text = wide;
+    // Two-byte characters: the limit counts characters, not bytes.
+    while (text.size() - wide.size() < 2 * (characters - wide.size())) text += "\xC3\xA9";
+    return text;
+  };
+  struct Step {
+    const char* copied;
+    std::string text;
+    bool secret;
+    std::optional<std::string> passed;
+  };
+  const Step steps[] = {
+      {"an address", kAddress, false, kAddress},
+      {"the same again", kAddress, false, std::nullopt},
+      {"nothing (an image)", "", false, std::nullopt},
+      {"the same after an image", kAddress, false, std::nullopt},
+      {"another site's address", "HTTP://WWW.DAILYMOTION.COM/v", false,
+       "HTTP://WWW.DAILYMOTION.COM/v"},
+      {"the first once more", kAddress, false, kAddress},
+      {"a text of no site", "http://example.org/video", false, std::nullopt},
+      {"two lines", kAddress + "\n" + kAddress + "2", false, std::nullopt},
+      {"a line with its newline", "  " + kAddress + "3\r\n", false, kAddress + "3"},
+      {"2048 characters", padded(2048), false, padded(2048)},
+      {"2049 characters", padded(2049), false, std::nullopt},
+      {"an address marked secret", kAddress + "4", true, std::nullopt},
+      {"the 2049 again, after the secret", padded(2049), false, std::nullopt},
+      {"the 2048 again, after others", padded(2048), false, padded(2048)},
+      {"a secret", "hunter2", true, std::nullopt},
+      {"the 2048 again, after only a secret", padded(2048), false, padded(2048)},
+  };
+  ClipboardSieve sieve;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.copied);
+    EXPECT_EQ(sieve.Take(step.text, step.secret), step.passed);
+  }
+}
+
+// The real program, started as the main program starts it.
+class WatcherProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(std::filesystem::exists(kWatcher)) << "build reelcatch-clip first";
+    number_ = NextChannel();
+    channel_ = std::make_unique<WatcherChannel>(number_, received_.Sink());
+    ASSERT_TRUE(channel_->Listening()) << channel_->ErrorText();
+  }
+
+  std::unique_ptr<test::ChildProcess> StartWatcher() {
+    auto watcher =
+        std::make_unique<test::ChildProcess>(kWatcher, std::vector<std::string>{number_});
+    return watcher;
+  }
+
+  // Connected to us and listening for Exit.
+  bool WaitUntilReady(std::size_t connections = 1) {
+    return QTest::qWaitFor(
+        [&] {
+          if (channel_->Connections() != connections) return false;
+          QLocalSocket probe;
+          probe.connectToServer(WatcherControlPath());
+          return probe.waitForConnected(kWaitMs);
+        },
+        kWaitMs);
+  }
+
+  static int RunExit() { return test::ChildProcess(kWatcher, {"Exit"}).Wait(30s); }
+
+  std::string number_;
+  Received received_;
+  std::unique_ptr<WatcherChannel> channel_;
+};
+
+TEST_F(WatcherProgram, ExitWithNoWatcherRunningEndsAtOnce) { EXPECT_EQ(RunExit(), 0); }
+
+TEST_F(WatcherProgram, ExitEndsTheRunningWatcher) {
+  auto watcher = StartWatcher();
+  ASSERT_TRUE(WaitUntilReady()) << (watcher->Pump(), watcher->Stderr());
+  EXPECT_EQ(RunExit(), 0);
+  EXPECT_EQ(watcher->Wait(30s), 0) << watcher->Stderr();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return channel_->Connections() == 0; }, kWaitMs));
+}
+
+TEST_F(WatcherProgram, EndsByItselfWhenTheChannelGoesAway) {
+  auto watcher = StartWatcher();
+  ASSERT_TRUE(WaitUntilReady()) << (watcher->Pump(), watcher->Stderr());
+  channel_.reset();
+  EXPECT_EQ(watcher->Wait(30s), 0) << watcher->Stderr();
+}
+
+TEST_F(WatcherProgram, ANewWatcherReplacesTheRunningOne) {
+  auto first = StartWatcher();
+  ASSERT_TRUE(WaitUntilReady());
+  auto second = StartWatcher();
+  EXPECT_EQ(first->Wait(30s), 0) << first->Stderr();
+  ASSERT_TRUE(WaitUntilReady());
+  EXPECT_EQ(RunExit(), 0);
+  EXPECT_EQ(second->Wait(30s), 0) << second->Stderr();
+}
+
+// An Exit only ends watchers launched before it: after a quick off and on,
+// the off may reach the socket last.
+TEST_F(WatcherProgram, AnExitOlderThanTheWatcherIsRefused) {
+  auto watcher = StartWatcher();
+  ASSERT_TRUE(WaitUntilReady());
+  auto ask = [](const char* message) {
+    auto control = Connect(WatcherControlPath());
+    if (!control) return std::string("no connection");
+    control->write(message);
+    control->waitForBytesWritten(kWaitMs);
+    if (!QTest::qWaitFor([&] { return control->canReadLine(); }, kWaitMs)) return std::string();
+    return control->readLine().trimmed().toStdString();
+  };
+  EXPECT_EQ(ask("Exit 0 1\n"), "no");
+  EXPECT_EQ(ask("Exit 99999999999999 1\n"), "ok");
+  EXPECT_EQ(watcher->Wait(30s), 0) << watcher->Stderr();
+}
+
+TEST_F(WatcherProgram, ChannelThatNobodyServesEndsWithStatusOne) {
+  test::ChildProcess watcher(kWatcher, {NextChannel()});
+  EXPECT_EQ(watcher.Wait(30s), 1);
+  EXPECT_NE(watcher.Stderr().find("cannot reach channel"), std::string::npos) << watcher.Stderr();
+}
+
+// Clipboard content that notes which formats another program asked for.
+class ServedMime : public QMimeData {
+ public:
+  explicit ServedMime(std::shared_ptr<std::set<QString>> asked) : asked_(std::move(asked)) {}
+
+ protected:
+  QVariant retrieveData(const QString& format, QMetaType type) const override {
+    asked_->insert(format);
+    return QMimeData::retrieveData(format, type);
+  }
+
+ private:
+  std::shared_ptr<std::set<QString>> asked_;
+};
+
+const QString kSecretHint = QStringLiteral("x-kde-passwordManagerHint");
+
+std::shared_ptr<std::set<QString>> Copy(const std::string& text, bool secret = false,
+                                        QClipboard::Mode mode = QClipboard::Clipboard) {
+  auto asked = std::make_shared<std::set<QString>>();
+  auto* mime = new ServedMime(asked);
+  mime->setText(QString::fromStdString(text));
+  if (secret) mime->setData(kSecretHint, "secret");
+  QGuiApplication::clipboard()->setMimeData(mime, mode);
+  return asked;
+}
+
+// Copies between programs need a real X server; the offscreen platform keeps
+// its clipboard to itself. scripts/test-clipboard-e2e runs this under Xvfb.
+TEST_F(WatcherProgram, PassesOnCopiedAddressesOfSupportedSitesOnly) {
+  if (QGuiApplication::platformName() != QStringLiteral("xcb")) {
+    GTEST_SKIP() << "needs an X server and QT_QPA_PLATFORM=xcb; scripts/test-clipboard-e2e runs it";
+  }
+  auto watcher = StartWatcher();
+  ASSERT_TRUE(WaitUntilReady()) << (watcher->Pump(), watcher->Stderr());
+
+  // The watcher takes what is on the clipboard when it starts as old, so copy
+  // fresh addresses until one comes through.
+  bool live = false;
+  for (int probe = 1; !live && probe <= 15; ++probe) {
+    const std::string address = kAddress + "-probe" + std::to_string(probe);
+    Copy(address);
+    live = QTest::qWaitFor([&] { return received_.Has(address); }, 2000);
+  }
+  ASSERT_TRUE(live) << (watcher->Pump(), watcher->Stderr());
+
+  struct CopyCase {
+    const char* name;
+    std::string text;
+    bool secret;
+    QClipboard::Mode mode;
+    // The format the watcher reads before deciding; empty when it never looks.
+    QString decidesOn;
+    bool passed;
+  };
+  const QString text = QStringLiteral("text/plain");
+  const CopyCase cases[] = {
+      {"an address", kAddress + "-e2e", false, QClipboard::Clipboard, text, true},
+      {"an address marked secret", kAddress + "-secret", true, QClipboard::Clipboard, kSecretHint,
+       false},
+      {"a text of no site", "http://example.org/video", false, QClipboard::Clipboard, text, false},
+      {"two lines", kAddress + "-x\n" + kAddress + "-y", false, QClipboard::Clipboard, text, false},
+      {"an address with its newline", kAddress + "-nl\n", false, QClipboard::Clipboard, text, true},
+      {"an address in the selection",
+       kAddress + "-selected",
+       false,
+       QClipboard::Selection,
+       {},
+       false},
+  };
+  int marker = 0;
+  for (const CopyCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    received_.lines.clear();
+    auto asked = Copy(c.text, c.secret, c.mode);
+    const std::string trimmed = c.text.substr(0, c.text.find_last_not_of('\n') + 1);
+    if (c.passed) {
+      EXPECT_TRUE(QTest::qWaitFor([&] { return received_.Has(trimmed); }, kWaitMs));
+      EXPECT_EQ(received_.lines, std::vector<std::string>{trimmed});
+      continue;
+    }
+    if (!c.decidesOn.isEmpty()) {
+      ASSERT_TRUE(QTest::qWaitFor([&] { return asked->count(c.decidesOn) > 0; }, kWaitMs));
+    }
+    // Anything passed on would come before the next copy's address.
+    const std::string next = kAddress + "-marker" + std::to_string(++marker);
+    Copy(next);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return received_.Has(next); }, kWaitMs));
+    EXPECT_EQ(received_.lines, std::vector<std::string>{next});
+  }
+  EXPECT_FALSE(received_.offThread);
+}
+
+}  // namespace
+}  // namespace reelcatch
