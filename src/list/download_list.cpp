@@ -16,7 +16,6 @@ bool DownloadList::AddItem(const std::string& url, const std::string& fileName,
     item.Status = status.empty() ? texts::kWaiting : status;
     item.FileSize = fileSize.empty() ? texts::kUnknownSize : fileSize;
     item.Key = nextKey_;
-    items_.reserve(items_.size() + 1);
     urls_.insert(url);
     items_.push_back(std::move(item));
     ++nextKey_;
