@@ -30,22 +30,24 @@ using namespace std::chrono_literals;
 
 // The sockets live in the runtime folder; a folder of our own keeps these
 // tests apart from a watcher the user may be running.
-const std::string kRuntimeDir = [] {
-  char folder[] = "/tmp/reelcatch-watch-XXXXXX";
-  std::string made = mkdtemp(folder) ? folder : "";
-  if (!made.empty()) setenv("XDG_RUNTIME_DIR", made.c_str(), 1);
-  return made;
-}();
-
-class RuntimeFolderCleanup : public ::testing::Environment {
+class RuntimeFolder : public ::testing::Environment {
  public:
+  void SetUp() override {
+    char folder[] = "/tmp/reelcatch-watch-XXXXXX";
+    ASSERT_TRUE(mkdtemp(folder));
+    folder_ = folder;
+    setenv("XDG_RUNTIME_DIR", folder, 1);
+  }
   void TearDown() override {
     std::error_code ignored;
-    if (!kRuntimeDir.empty()) std::filesystem::remove_all(kRuntimeDir, ignored);
+    if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
   }
+
+ private:
+  std::string folder_;
 };
-::testing::Environment* const kCleanup =
-    ::testing::AddGlobalTestEnvironment(new RuntimeFolderCleanup);
+::testing::Environment* const kRuntimeFolder =
+    ::testing::AddGlobalTestEnvironment(new RuntimeFolder);
 
 const std::string kWatcher = REELCATCH_BINARY_DIR "/reelcatch-clip";
 constexpr int kWaitMs = 30000;
@@ -376,24 +378,15 @@ TEST_F(WatcherProgram, PassesOnCopiedAddressesOfSupportedSitesOnly) {
     std::string text;
     bool secret;
     QClipboard::Mode mode;
-    // The format the watcher reads before deciding; empty when it never looks.
-    QString decidesOn;
     bool passed;
   };
-  const QString text = QStringLiteral("text/plain");
   const CopyCase cases[] = {
-      {"an address", kAddress + "-e2e", false, QClipboard::Clipboard, text, true},
-      {"an address marked secret", kAddress + "-secret", true, QClipboard::Clipboard, kSecretHint,
-       false},
-      {"a text of no site", "http://example.org/video", false, QClipboard::Clipboard, text, false},
-      {"two lines", kAddress + "-x\n" + kAddress + "-y", false, QClipboard::Clipboard, text, false},
-      {"an address with its newline", kAddress + "-nl\n", false, QClipboard::Clipboard, text, true},
-      {"an address in the selection",
-       kAddress + "-selected",
-       false,
-       QClipboard::Selection,
-       {},
-       false},
+      {"an address", kAddress + "-e2e", false, QClipboard::Clipboard, true},
+      {"an address marked secret", kAddress + "-secret", true, QClipboard::Clipboard, false},
+      {"a text of no site", "http://example.org/video", false, QClipboard::Clipboard, false},
+      {"two lines", kAddress + "-x\n" + kAddress + "-y", false, QClipboard::Clipboard, false},
+      {"an address with its newline", kAddress + "-nl\n", false, QClipboard::Clipboard, true},
+      {"an address in the selection", kAddress + "-sel", false, QClipboard::Selection, false},
   };
   int marker = 0;
   for (const CopyCase& c : cases) {
@@ -406,8 +399,10 @@ TEST_F(WatcherProgram, PassesOnCopiedAddressesOfSupportedSitesOnly) {
       EXPECT_EQ(received_.lines, std::vector<std::string>{trimmed});
       continue;
     }
-    if (!c.decidesOn.isEmpty()) {
-      ASSERT_TRUE(QTest::qWaitFor([&] { return asked->count(c.decidesOn) > 0; }, kWaitMs));
+    // The watcher must have read this copy (it is not asked for the
+    // selection at all) before the next one takes its place.
+    if (c.mode == QClipboard::Clipboard) {
+      ASSERT_TRUE(QTest::qWaitFor([&] { return !asked->empty(); }, kWaitMs));
     }
     // Anything passed on would come before the next copy's address.
     const std::string next = kAddress + "-marker" + std::to_string(++marker);

@@ -109,16 +109,15 @@ void QtGrid::SetColumnRules(bool allowMove, bool allowSwap, bool allowSize) {
 void QtGrid::SetColors(const GridColors& colors) {
   model_->SetColors(colors);
   QPalette palette = view_->palette();
+  QColor text = palette.color(QPalette::Text);
   palette.setColor(QPalette::Base, ToColor(colors.area));
   palette.setColor(QPalette::Window, ToColor(colors.area));
   // A selected cell: the selected rows' back colour and the default text.
   palette.setColor(QPalette::Highlight, ToColor(colors.selectedRowBack));
-  palette.setColor(QPalette::HighlightedText, palette.color(QPalette::Text));
+  palette.setColor(QPalette::HighlightedText, text);
   view_->setPalette(palette);
   view_->horizontalHeader()->setStyleSheet(HeaderStyle(colors));
-  delegate_->SetSelectionColors(colors.selectedRowBack, {palette.color(QPalette::Text).red(),
-                                                         palette.color(QPalette::Text).green(),
-                                                         palette.color(QPalette::Text).blue()});
+  delegate_->SetSelectionColors(colors.selectedRowBack, {text.red(), text.green(), text.blue()});
   frame_->SetBorderColor(ToColor(colors.border));
 }
 
