@@ -2,6 +2,7 @@
 // and the real reelcatch-clip against it.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QClipboard>
@@ -137,10 +138,17 @@ TEST(WatcherChannel, DeliversWholeLinesHoweverTheyAreWritten) {
   }
 }
 
+bool OnlyTheUserMayOpen(const QString& path) {
+  struct stat info {};
+  return stat(path.toLocal8Bit().constData(), &info) == 0 && S_ISSOCK(info.st_mode) &&
+         (info.st_mode & 077) == 0;
+}
+
 TEST(WatcherChannel, KeepsTheLinesOfTwoWatchersApart) {
   const std::string number = NextChannel();
   Received got;
   WatcherChannel channel(number, got.Sink());
+  EXPECT_TRUE(OnlyTheUserMayOpen(WatcherChannelPath(number)));
   auto first = Connect(WatcherChannelPath(number));
   auto second = Connect(WatcherChannelPath(number));
   ASSERT_TRUE(first && second);
@@ -281,6 +289,7 @@ TEST_F(WatcherProgram, ExitWithNoWatcherRunningEndsAtOnce) { EXPECT_EQ(RunExit()
 TEST_F(WatcherProgram, ExitEndsTheRunningWatcher) {
   auto watcher = StartWatcher();
   ASSERT_TRUE(WaitUntilReady()) << (watcher->Pump(), watcher->Stderr());
+  EXPECT_TRUE(OnlyTheUserMayOpen(WatcherControlPath()));
   EXPECT_EQ(RunExit(), 0);
   EXPECT_EQ(watcher->Wait(30s), 0) << watcher->Stderr();
   EXPECT_TRUE(QTest::qWaitFor([&] { return channel_->Connections() == 0; }, kWaitMs));

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QStandardPaths>
 #include <deque>
 #include <map>
@@ -49,7 +50,9 @@ struct WatcherChannel::Impl {
   };
 
   Delivery deliver;
-  QLocalServer server;
+  // On the heap: when a delivery ends the channel, the server and its sockets
+  // are still in the middle of a signal and may only go later.
+  QLocalServer* server = new QLocalServer;
   QString error;
   std::map<QLocalSocket*, LineBuffer> buffers;
   std::deque<std::string> pending;
@@ -60,24 +63,38 @@ struct WatcherChannel::Impl {
 
   void Accept() {
     std::shared_ptr<bool> stillAlive = alive;
-    while (QLocalSocket* socket = server.nextPendingConnection()) {
+    while (QLocalSocket* socket = server->nextPendingConnection()) {
       buffers[socket];
-      QObject::connect(socket, &QLocalSocket::readyRead, &server, [this, socket] { Read(socket); });
-      QObject::connect(socket, &QLocalSocket::disconnected, &server, [this, socket] {
+      QObject::connect(socket, &QLocalSocket::readyRead, server, [this, socket] { Read(socket); });
+      QObject::connect(socket, &QLocalSocket::disconnected, server, [this, socket] {
+        // Lines that came just before the end still count.
+        auto found = buffers.find(socket);
+        if (found != buffers.end()) Split(found->second, socket->readAll());
         buffers.erase(socket);
         socket->deleteLater();
+        Drain();
       });
       // Lines that came with the connection itself.
-      if (socket->bytesAvailable() > 0) Read(socket);
+      Read(socket);
       if (!*stillAlive) return;
     }
   }
 
   void Read(QLocalSocket* socket) {
-    auto found = buffers.find(socket);
-    if (found == buffers.end()) return;
-    LineBuffer& buffer = found->second;
-    const QByteArray data = socket->readAll();
+    QPointer<QLocalSocket> guard(socket);
+    std::shared_ptr<bool> stillAlive = alive;
+    // A socket does not signal again while its signal is being handled, so
+    // what came in while a delivery ran the event loop is read here.
+    while (guard && guard->bytesAvailable() > 0) {
+      auto found = buffers.find(socket);
+      if (found == buffers.end()) return;
+      Split(found->second, guard->readAll());
+      Drain();
+      if (!*stillAlive) return;
+    }
+  }
+
+  void Split(LineBuffer& buffer, const QByteArray& data) {
     for (char c : data) {
       if (c == '\n') {
         if (!buffer.overlong) {
@@ -94,7 +111,6 @@ struct WatcherChannel::Impl {
         }
       }
     }
-    Drain();
   }
 
   // One delivery at a time and in order, even when a delivery lets the event
@@ -106,7 +122,7 @@ struct WatcherChannel::Impl {
     while (!pending.empty()) {
       std::string address = std::move(pending.front());
       pending.pop_front();
-      deliver(std::move(address));
+      if (deliver) deliver(std::move(address));
       if (!*stillAlive) return;
     }
     delivering = false;
@@ -123,24 +139,31 @@ WatcherChannel::WatcherChannel(const std::string& channel, Delivery deliver)
   const QString path = WatcherChannelPath(channel);
   // The number is this process's own, so a socket left under it is stale.
   QLocalServer::removeServer(path);
-  impl_->server.setSocketOptions(QLocalServer::UserAccessOption);
-  QObject::connect(&impl_->server, &QLocalServer::newConnection, &impl_->server,
+  QLocalServer* server = impl_->server;
+  server->setSocketOptions(QLocalServer::UserAccessOption);
+  QObject::connect(server, &QLocalServer::newConnection, server,
                    [impl = impl_.get()] { impl->Accept(); });
-  if (!impl_->server.listen(path)) impl_->error = impl_->server.errorString();
+  if (!server->listen(path)) impl_->error = server->errorString();
 }
 
 WatcherChannel::~WatcherChannel() {
   *impl_->alive = false;
+  QLocalServer* server = impl_->server;
+  server->disconnect();
   // Closing the connections is what tells the watchers to end.
   for (auto& [socket, buffer] : impl_->buffers) {
-    QObject::disconnect(socket, nullptr, &impl_->server, nullptr);
+    QObject::disconnect(socket, nullptr, server, nullptr);
     socket->abort();
-    delete socket;
   }
-  impl_->server.close();
+  server->close();
+  if (impl_->delivering) {
+    server->deleteLater();
+  } else {
+    delete server;
+  }
 }
 
-bool WatcherChannel::Listening() const { return impl_->server.isListening(); }
+bool WatcherChannel::Listening() const { return impl_->server->isListening(); }
 
 std::string WatcherChannel::ErrorText() const { return ToStdString(impl_->error); }
 
