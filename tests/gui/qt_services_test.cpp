@@ -73,7 +73,9 @@ TEST(QtTrayTest, MenuHoldsItsEntriesAndReportsThem) {
   for (int i = 0; i < 10; ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(actions[i]->isSeparator(), captions[i][0] == '\0');
-    if (!actions[i]->isSeparator()) EXPECT_EQ(actions[i]->text(), captions[i]);
+    if (!actions[i]->isSeparator()) {
+      EXPECT_EQ(actions[i]->text(), captions[i]);
+    }
   }
   EXPECT_FALSE(actions[6]->isEnabled());
   EXPECT_FALSE(actions[7]->isEnabled());

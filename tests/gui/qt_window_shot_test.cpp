@@ -85,7 +85,9 @@ TEST_F(WindowShotTest, GridLiesOverTheFaceInItsPlace) {
   ShowDownloadsPage(frm, host);
   QImage image = host.MainWindow().grab().toImage();
   QByteArray shot = qgetenv("REELCATCH_SCREENSHOT");
-  if (!shot.isEmpty()) EXPECT_TRUE(image.save(QString::fromLocal8Bit(shot)));
+  if (!shot.isEmpty()) {
+    EXPECT_TRUE(image.save(QString::fromLocal8Bit(shot)));
+  }
   if (!qgetenv("REELCATCH_SCREENSHOT_PAGE").isEmpty()) return;
 
   // Border at 40, 220, then the green column headers.
