@@ -1,0 +1,250 @@
+// The run over real HTTP, with the window's commands arriving while a video
+// is being transferred.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "list/add_download_url.h"
+#include "list/status_cell.h"
+#include "run/download_run.h"
+#include "shell/frm_main.h"
+#include "support/fake_ports.h"
+#include "support/scripted_server.h"
+#include "transfer/download.h"
+#include "unit/shell_config_folder.h"
+
+namespace reelcatch {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Response;
+using test::ScriptedServer;
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class RunDuringTransfer : public testing::ConfigFolderTest {
+ protected:
+  void SetUp() override {
+    ConfigFolderTest::SetUp();
+    fs::create_directories(ProgramDir());
+    frm_ = std::make_unique<FrmMain>(fakes_.ports(), ProgramDir(), "1");
+    frm_->Control().SetTimeouts(10, 10);
+    frm_->Form_Load();
+    frm_->CurrentSettings().DownloadDir = Videos().string();
+  }
+  void TearDown() override { frm_.reset(); }
+
+  std::string ProgramDir() const { return temp_.Path() + "/program"; }
+  fs::path Videos() const { return fs::path(temp_.Path()) / "videos"; }
+  DownloadRun& Run() { return frm_->Run(); }
+  const DownloadItem& Item(int position) { return frm_->List().At(position); }
+
+  // A page in the PutFile format pointing at name, a video served in two
+  // halves with a pause between them, so the run is seen mid-transfer.
+  std::string Serve(const std::string& name, const std::string& body) {
+    server_.Route("/putfile.com/v/" + name,
+                  Response::Ok("<embed src=\"" + server_.Url("/" + name) + "\">"));
+    size_t half = body.size() / 2;
+    server_.Route("/" + name,
+                  Response::Head("HTTP/1.1 200 OK",
+                                 {{"Content-Length", std::to_string(body.size())}})
+                      .Send(body.substr(0, half))
+                      .Pause(std::chrono::milliseconds(60))
+                      .Send(body.substr(half)));
+    return server_.Url("/putfile.com/v/" + name);
+  }
+
+  void Add(const std::string& url) {
+    AddDownloadURL(url, frm_->List(), frm_->Display(), Run().State());
+  }
+
+  // Runs action once, from the event loop, while the video of the item
+  // with this address is being transferred.
+  void DuringTransferOf(const std::string& address, std::function<void()> action) {
+    fakes_.loop.SetHook([this, address, action] {
+      if (done_ || Run().State().Preparing || !Run().State().Downloading) return;
+      int position = Run().State().CurrentIndex;
+      if (!frm_->List().Exists(position)) return;
+      const DownloadItem& item = frm_->List().At(position);
+      if (item.Video_URL != address || !ReadsAsNumber(item.Status)) return;
+      done_ = true;
+      action();
+    });
+  }
+
+  testing::ScopedEnv media_{"REELCATCH_MEDIA_HOST", ""};
+  ScriptedServer server_;
+  FakePorts fakes_;
+  std::unique_ptr<FrmMain> frm_;
+  bool done_ = false;
+};
+
+TEST_F(RunDuringTransfer, AddressAddedBehindASkippedItemWaitsForTheNextRun) {
+  std::string a = Serve("a.flv", std::string(20000, 'a'));
+  std::string c = Serve("c.flv", std::string(3000, 'c'));
+  Add(a);
+  Add(Serve("b.flv", "b"));
+  frm_->List().At(1).Status = "Complete";
+  DuringTransferOf(a, [&] { Add(c); });
+
+  Run().cmdStartDownload_Click();
+
+  ASSERT_TRUE(done_);
+  EXPECT_EQ(Item(0).Status, "Complete");
+  EXPECT_EQ(Item(1).Status, "Complete");
+  EXPECT_EQ(Item(2).Status, "Waiting");
+  EXPECT_FALSE(fs::exists(Videos() / "c.flv"));
+}
+
+TEST_F(RunDuringTransfer, AddressAddedDuringTheLastTransferIsDownloadedBySameRun) {
+  std::string a = Serve("a.flv", std::string(20000, 'a'));
+  std::string c = Serve("c.flv", std::string(3000, 'c'));
+  Add(a);
+  DuringTransferOf(a, [&] { Add(c); });
+
+  Run().cmdStartDownload_Click();
+
+  ASSERT_TRUE(done_);
+  EXPECT_EQ(Item(1).Status, "Complete");
+  EXPECT_EQ(ReadFile(Videos() / "c.flv"), std::string(3000, 'c'));
+}
+
+struct EditCase {
+  const char* name;
+  // Edits the list while the second item (b) is being transferred.
+  std::function<void(FrmMain&)> edit;
+  // Expected addresses' last parts and statuses afterwards, in list order.
+  std::vector<std::pair<std::string, std::string>> expected;
+};
+
+class RunEdits : public RunDuringTransfer, public ::testing::WithParamInterface<EditCase> {};
+
+TEST_P(RunEdits, KeepTheRunsWritesOnTheItemBeingDownloaded) {
+  std::string a = Serve("a.flv", "aaaa");
+  std::string b = Serve("b.flv", std::string(20000, 'b'));
+  std::string c = Serve("c.flv", "cccc");
+  Add(a);
+  Add(b);
+  Add(c);
+  DuringTransferOf(b, [&] { GetParam().edit(*frm_); });
+
+  Run().cmdStartDownload_Click();
+
+  ASSERT_TRUE(done_);
+  const auto& expected = GetParam().expected;
+  ASSERT_EQ(frm_->List().Count(), static_cast<int>(expected.size()));
+  for (int i = 0; i < frm_->List().Count(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(Item(i).ID, i + 1);
+    EXPECT_TRUE(Item(i).Video_URL.ends_with(expected[i].first + ".flv")) << Item(i).Video_URL;
+    EXPECT_EQ(Item(i).Status, expected[i].second);
+  }
+  EXPECT_EQ(frm_->Display().Copy()->size(), expected.size());
+}
+
+
+INSTANTIATE_TEST_SUITE_P(
+    Edits, RunEdits,
+    ::testing::Values(
+        EditCase{"RemoveTheItemInFront",
+                 [](FrmMain& frm) {
+                   frm.List().DeleteItem(1);
+                   frm.Display().FillDownloadList();
+                 },
+                 {{"b", "Complete"}, {"c", "Complete"}}},
+        EditCase{"RemoveTheRunningItem",
+                 [](FrmMain& frm) {
+                   frm.List().DeleteItem(2);
+                   frm.Display().FillDownloadList();
+                 },
+                 {{"a", "Complete"}, {"c", "Complete"}}},
+        EditCase{"MoveTheRunningItemUp",
+                 [](FrmMain& frm) {
+                   frm.List().MoveItemUp(2);
+                   frm.Display().FillDownloadList();
+                 },
+                 {{"b", "Complete"}, {"a", "Complete"}, {"c", "Complete"}}},
+        // The run goes on behind its item: one moved in front of it waits
+        // for the next run.
+        EditCase{"MoveTheItemBehindUp",
+                 [](FrmMain& frm) {
+                   frm.List().MoveItemUp(3);
+                   frm.Display().FillDownloadList();
+                 },
+                 {{"a", "Complete"}, {"c", "Waiting"}, {"b", "Complete"}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(RunDuringTransfer, ProgressGoesToTheRunningItemsRowAfterTheGridWasRebuilt) {
+  std::string a = Serve("a.flv", "aaaa");
+  std::string b = Serve("b.flv", std::string(60000, 'b'));
+  Add(a);
+  Add(b);
+  Add(Serve("c.flv", "cccc"));
+  bool wrongRow = false;
+  bool rightRow = false;
+  DuringTransferOf(b, [&] {
+    // A removal rebuilds the grid without looking the running row up
+    // again: b's row is now the first, and the second shows c.
+    frm_->List().DeleteItem(1);
+    frm_->Display().FillDownloadList();
+    fakes_.loop.SetHook([&] {
+      if (fakes_.grid.RowCount() != 2 || Item(0).Status == "Complete") return;
+      wrongRow = wrongRow || ReadsAsNumber(fakes_.grid.CellText(1, kColStatus));
+      rightRow = rightRow || ReadsAsNumber(fakes_.grid.CellText(0, kColStatus));
+    });
+  });
+
+  Run().cmdStartDownload_Click();
+
+  EXPECT_EQ(Item(0).Status, "Complete");
+  EXPECT_FALSE(wrongRow) << "progress of b written into c's row";
+  EXPECT_TRUE(rightRow);
+}
+
+TEST_F(RunDuringTransfer, FailedTransfersNeverCountAsCompleteAndKeepTheOlderFile) {
+  fs::create_directories(Videos());
+  for (const char* name : {"cut.flv", "gone.flv"}) {
+    std::ofstream(Videos() / name) << "older";
+  }
+  server_.Route("/putfile.com/v/cut", Response::Ok("<a href=\"" + server_.Url("/cut.flv") + "\">"));
+  server_.Route("/cut.flv",
+                Response::Head("HTTP/1.1 200 OK", {{"Content-Length", "9000"}}).Send("12345"));
+  server_.Route("/putfile.com/v/gone",
+                Response::Ok("<a href=\"" + server_.Url("/gone.flv") + "\">"));
+  server_.Route("/gone.flv", Response::WithStatus("HTTP/1.1 404 Not Found", "no such video"));
+  Add(server_.Url("/putfile.com/v/cut"));
+  Add(server_.Url("/putfile.com/v/gone"));
+
+  Run().cmdStartDownload_Click();
+
+  EXPECT_EQ(Item(0).Status, "ERROR");
+  EXPECT_EQ(Item(1).Status, "ERROR");
+  EXPECT_EQ(ReadFile(Videos() / "cut.flv"), "older");
+  EXPECT_EQ(ReadFile(Videos() / "gone.flv"), "older");
+  EXPECT_EQ(ReadFile(Videos() / "cut.flv.part"), "12345");
+}
+
+TEST_F(RunDuringTransfer, ACompleteTransferReplacesTheOlderFile) {
+  fs::create_directories(Videos());
+  std::ofstream(Videos() / "a.flv") << std::string(50000, 'o');
+  Add(Serve("a.flv", "new body"));
+
+  Run().cmdStartDownload_Click();
+
+  EXPECT_EQ(Item(0).Status, "Complete");
+  EXPECT_EQ(ReadFile(Videos() / "a.flv"), "new body");
+  EXPECT_FALSE(fs::exists(Videos() / "a.flv.part"));
+}
+
+}  // namespace
+}  // namespace reelcatch
