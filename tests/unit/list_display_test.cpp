@@ -259,14 +259,6 @@ TEST_F(ListDisplayTest, FormatsInFullAtStartFirstFillAndAfterEmptying) {
   ExpectFullyFormatted(grid);
 }
 
-TEST_F(ListDisplayTest, LayoutInitialisationKeepsTheIdColumnFromEditing) {
-  Add(1);
-  display.FillDownloadList();
-  display.FillDownloadList();
-  EXPECT_NE(grid.Column(kColId).edit, ColumnEdit::Editable);
-  EXPECT_FALSE(grid.EditCell(0, kColId, "7"));
-}
-
 struct LocateCase {
   const char* name;
   int items;
@@ -316,17 +308,6 @@ TEST_F(ListDisplayTest, CurrentRowFollowsItsItemAcrossRebuilds) {
   EXPECT_EQ(display.CurrentRow(), std::nullopt);
   display.WriteCurrentRowStatus("20");
   for (int row = 0; row < grid.RowCount(); ++row) EXPECT_NE(grid.CellText(row, kColStatus), "20");
-}
-
-TEST_F(ListDisplayTest, ShowAndHideKeepTheBinding) {
-  Add(1);
-  display.FillDownloadList();
-  display.ShowDownloadGrid();
-  EXPECT_TRUE(grid.Visible());
-  EXPECT_TRUE(grid.InFront());
-  display.HideDownloadGrid();
-  EXPECT_FALSE(grid.Visible());
-  EXPECT_EQ(grid.RowCount(), 1);
 }
 
 }  // namespace

@@ -40,12 +40,13 @@ class CountingEvents : public GridEvents {
   int depth_ = 0;
 };
 
-class GridEventsTest : public ::testing::TestWithParam<bool> {
- protected:
-  GridEventsTest() {
-    grid.SetRaiseEventsOnProgramWrites(GetParam());
+// A shown list of three items, under a grid that does or does not report
+// program writes as edits.
+struct Scene {
+  explicit Scene(bool eventsOnWrites) {
+    grid.SetRaiseEventsOnProgramWrites(eventsOnWrites);
     list.AddItem("http://www.youtube.com/watch?v=1", "first.flv", "", "");
-    list.AddItem("http://www.youtube.com/watch?v=2", "second.flv", "Complete", "1.5 MB");
+    list.AddItem("http://www.youtube.com/watch?v=2", "old.flv", "Complete", "1.5 MB");
     list.AddItem("http://www.youtube.com/watch?v=3", "third.flv", "", "");
     display.FillDownloadList();
     grid.SetEvents(&events);
@@ -66,23 +67,20 @@ struct RenameCase {
 };
 void PrintTo(const RenameCase& c, std::ostream* os) { *os << c.name; }
 
-// Each rename case under both kinds of grid: one that reports program
-// writes as edits, one that does not.
+class GridEventsTest : public ::testing::TestWithParam<bool> {
+ protected:
+  Scene scene{GetParam()};
+  MemoryGrid& grid = scene.grid;
+  DownloadList& list = scene.list;
+};
+
+// Each rename case under both kinds of grid.
 class RenameCases : public ::testing::TestWithParam<std::tuple<RenameCase, bool>> {};
 
 TEST_P(RenameCases, StoreTheCleanedNameOrRefuse) {
   auto [c, eventsOnWrites] = GetParam();
-  DownloadList list;
-  MemoryGrid grid;
-  CountingEventLoop loop;
-  RecordingDialogs dialogs;
-  ListDisplay display{list, grid, loop, dialogs};
-  grid.SetRaiseEventsOnProgramWrites(eventsOnWrites);
-  list.AddItem("http://www.youtube.com/watch?v=1", "first.flv", "", "");
-  list.AddItem("http://www.youtube.com/watch?v=2", "old.flv", "Complete", "1.5 MB");
-  display.FillDownloadList();
-  CountingEvents events{display};
-  grid.SetEvents(&events);
+  Scene scene(eventsOnWrites);
+  auto& [list, grid, loop, dialogs, display, events] = scene;
 
   bool stored = grid.EditCell(1, kColFileName, c.typed);
 
@@ -119,27 +117,19 @@ TEST_P(GridEventsTest, OtherColumnsCannotBeEdited) {
     EXPECT_FALSE(grid.EditCell(0, column, "9")) << "column " << column;
     EXPECT_EQ(grid.CellText(0, column), before);
   }
-  EXPECT_EQ(events.before, 0);
+  EXPECT_EQ(scene.events.before, 0);
   EXPECT_EQ(list.At(0).Video_URL, "http://www.youtube.com/watch?v=1");
-}
-
-TEST_P(GridEventsTest, ProgramWritesToOtherColumnsLeaveTheListAlone) {
-  display.LocateCurrentRow(0);
-  display.WriteCurrentRowStatus("37");
-  EXPECT_EQ(grid.CellText(0, kColStatus), "37");
-  EXPECT_EQ(list.At(0).Status, "Waiting") << "the run keeps the list's status itself";
-  EXPECT_FALSE(events.runaway);
 }
 
 TEST_P(GridEventsTest, RenameReachesTheItemTheRowShows) {
   ASSERT_TRUE(grid.EditCell(2, kColFileName, "x:y.flv"));
-  EXPECT_EQ(display.PendingFileName(), "xy.flv");
+  EXPECT_EQ(scene.display.PendingFileName(), "xy.flv");
   EXPECT_EQ(list.At(2).FileName, "xy.flv");
-  EXPECT_EQ(list.At(1).FileName, "second.flv");
+  EXPECT_EQ(list.At(1).FileName, "old.flv");
 
   // A refused edit keeps the last accepted name pending.
   EXPECT_FALSE(grid.EditCell(0, kColFileName, "???"));
-  EXPECT_EQ(display.PendingFileName(), "xy.flv");
+  EXPECT_EQ(scene.display.PendingFileName(), "xy.flv");
   EXPECT_EQ(list.At(0).FileName, "first.flv");
 }
 
