@@ -44,3 +44,15 @@ endif()
 # The sample site of the demo.
 add_executable(reelcatch-sample-site tests/demo/sample_site_server.cpp)
 target_link_libraries(reelcatch-sample-site PRIVATE reelcatch_test_support)
+
+# Tests that run the programs need them built first.
+foreach(test_target IN ITEMS gui_monitor_watcher_test)
+  if(TARGET ${test_target} AND TARGET reelcatch-clip)
+    add_dependencies(${test_target} reelcatch-clip)
+  endif()
+endforeach()
+file(GLOB e2e_tests CONFIGURE_DEPENDS tests/e2e/*_test.cpp)
+foreach(source IN LISTS e2e_tests)
+  get_filename_component(name ${source} NAME_WE)
+  add_dependencies(e2e_${name} reelcatch-get)
+endforeach()
