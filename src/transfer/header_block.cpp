@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <limits>
 #include <optional>
 
 namespace reelcatch {
@@ -42,9 +43,17 @@ float ParseContentLength(std::string_view value) {
   while (!value.empty() && IsBlank(value.front())) value.remove_prefix(1);
   while (!value.empty() && IsBlank(value.back())) value.remove_suffix(1);
   if (value.empty() || value.front() < '0' || value.front() > '9') return -1;
+  const char* last = value.data() + value.size();
   std::uint64_t size = 0;
-  auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), size);
-  if (error != std::errc() || end != value.data() + value.size()) return -1;
+  auto [end, error] = std::from_chars(value.data(), last, size);
+  if (error == std::errc::result_out_of_range && end == last) {
+    // Too big to count, yet still a size: it must not read as "no size",
+    // or a body cut far short of it would pass for whole.
+    float big = 0;
+    auto [floatEnd, floatError] = std::from_chars(value.data(), last, big);
+    return floatError == std::errc() ? big : std::numeric_limits<float>::infinity();
+  }
+  if (error != std::errc() || end != last) return -1;
   return static_cast<float>(size);
 }
 

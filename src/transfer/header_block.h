@@ -32,7 +32,8 @@ HeadFacts FactsWithoutBlock(long statusCode);
 HeadFacts FactsFromAnswer(std::string_view block, long statusCode);
 
 // A Content-Length value as a size; -1 unless it is a plain non-negative
-// number (blanks around it allowed) that fits in 64 bits.
+// number (blanks around it allowed). A number beyond 64 bits is kept as a
+// huge size (infinity beyond float), never as "no size".
 float ParseContentLength(std::string_view value);
 
 }  // namespace reelcatch

@@ -12,7 +12,10 @@ constexpr long kReceiveBuffer = 512 * 1024;
 }  // namespace
 
 void ApplyCommonOptions(CURL* easy, const std::string& url, const TransferLimits& limits) {
-  curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+  // curl reads an address only up to a NUL: one that holds a NUL is refused
+  // (as curl refuses other control bytes), never fetched cut short.
+  bool holdsNul = url.find('\0') != std::string::npos;
+  curl_easy_setopt(easy, CURLOPT_URL, holdsNul ? "" : url.c_str());
   curl_easy_setopt(easy, CURLOPT_DEFAULT_PROTOCOL, "http");
   curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");

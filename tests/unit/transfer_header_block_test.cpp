@@ -27,7 +27,9 @@ TEST(ParseContentLengthTest, OnlyPlainNonNegativeNumbersCount) {
       {"1e3", -1},
       {"5,000", -1},
       {"18446744073709551615", 18446744073709551615.0f},
-      {"18446744073709551616", -1},
+      {"18446744073709551616", 18446744073709551616.0f},
+      {"1000000000000000000000000000000000000000", std::numeric_limits<float>::infinity()},
+      {"18446744073709551616x", -1},
   };
   for (const Case& c : cases) EXPECT_EQ(ParseContentLength(c.value), c.size) << c.value;
 }

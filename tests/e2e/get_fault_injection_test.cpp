@@ -1,0 +1,382 @@
+// reelcatch-get against servers and disks that misbehave: every broken
+// answer ends its item as ERROR (never Complete), leaves only the item's own
+// file in the download folder, and the next item of the same run still
+// downloads.
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "e2e/get_run_fixture.h"
+
+namespace reelcatch::test {
+namespace {
+
+std::string Bytes(size_t size) { return ScriptedServer::GeneratedBody(size); }
+
+const std::string kGoodBody = Bytes(5000);
+
+// Where a case's answers are played: for answers that point elsewhere.
+struct Place {
+  std::string base;
+  fs::path root;
+  uint16_t port = 0;
+};
+
+struct FaultCase {
+  std::string name;
+  // The answer at the bad item's video address.
+  std::function<Response(const Place&)> video;
+  // The bad item's page; by default one that points at videoPath.
+  std::function<Response(const Place&)> page = nullptr;
+  std::string videoPath = "/v/bad.flv";
+  std::string fileName = "bad.flv";
+  std::string status = "ERROR";
+  std::string fileSize;
+  // What the bad item leaves in the download folder, by name.
+  std::map<std::string, std::string> files = {};
+
+  friend std::ostream& operator<<(std::ostream& out, const FaultCase& c) { return out << c.name; }
+};
+
+Response VideoHead(Headers headers) {
+  return Response::Head("HTTP/1.1 200 OK", std::move(headers));
+}
+
+Response Chunked(const std::string& chunks) {
+  return VideoHead({{"Transfer-Encoding", "chunked"}}).Send(chunks);
+}
+
+Response LengthThenShortBody(const std::string& length) {
+  return VideoHead({{"Content-Length", length}}).Send(Bytes(1000));
+}
+
+Headers ManyHeaderLines(int count) {
+  Headers headers;
+  for (int i = 0; i < count; ++i) headers.emplace_back("X-Line-" + std::to_string(i), "v");
+  headers.emplace_back("Content-Length", "5000");
+  return headers;
+}
+
+std::vector<FaultCase> FaultCases() {
+  const std::string withNul("attachment; filename=ev\0il.mp4", 30);
+  const std::string cutChunks =
+      "800\r\n" + Bytes(2148).substr(0, 2048) + "\r\n800\r\n" + Bytes(2148).substr(2048);
+  return {
+      {.name = "BodyShorterThanItsLength",
+       .video =
+           [](const Place&) {
+             return VideoHead({{"Content-Length", "10000"}}).Send(Bytes(3000));
+           },
+       .fileSize = "9.8 KB",
+       .files = {{"bad.flv.part", Bytes(3000)}}},
+      {.name = "ChunkedBodyCutBeforeItsLastChunk",
+       .video = [cutChunks](const Place&) { return Chunked(cutChunks); },
+       .fileSize = "0",
+       .files = {{"bad.flv.part", Bytes(2148)}}},
+      {.name = "HeadersWithoutTheirBlankLine",
+       .video =
+           [](const Place&) { return Response::Raw("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n"); },
+       .fileSize = "-1 Bytes"},
+      {.name = "JunkChunkSize",
+       .video = [](const Place&) { return Chunked("zz\r\nhello\r\n0\r\n\r\n"); },
+       .fileSize = "0",
+       .files = {{"bad.flv.part", ""}}},
+      {.name = "NegativeChunkSize",
+       .video = [](const Place&) { return Chunked("-5\r\nhello\r\n0\r\n\r\n"); },
+       .fileSize = "0",
+       .files = {{"bad.flv.part", ""}}},
+      {.name = "ChunkSizeOfSeventeenDigits",
+       .video = [](const Place&) { return Chunked("10000000000000000\r\nhello\r\n0\r\n\r\n"); },
+       .fileSize = "0",
+       .files = {{"bad.flv.part", ""}}},
+      {.name = "HugeChunkSizeThenClose",
+       .video = [](const Place&) { return Chunked("7fffffffffffffff\r\n" + Bytes(3000)); },
+       .fileSize = "0",
+       .files = {{"bad.flv.part", Bytes(3000)}}},
+      {.name = "TwoDifferentLengths",
+       .video =
+           [](const Place&) {
+             return VideoHead({{"Content-Length", "5"}, {"Content-Length", "10"}}).Send("hello");
+           },
+       .fileSize = "5 Bytes",
+       .files = {{"bad.flv.part", "hello"}}},
+      {.name = "LengthOf2To31",
+       .video = [](const Place&) { return LengthThenShortBody("2147483648"); },
+       .fileSize = "2 GB",
+       .files = {{"bad.flv.part", Bytes(1000)}}},
+      {.name = "LengthOf2To32",
+       .video = [](const Place&) { return LengthThenShortBody("4294967296"); },
+       .fileSize = "4 GB",
+       .files = {{"bad.flv.part", Bytes(1000)}}},
+      {.name = "LengthOf2To40",
+       .video = [](const Place&) { return LengthThenShortBody("1099511627776"); },
+       .fileSize = "",
+       .files = {{"bad.flv.part", Bytes(1000)}}},
+      {.name = "LengthOf2To64",
+       .video = [](const Place&) { return LengthThenShortBody("18446744073709551616"); },
+       .fileSize = "",
+       .files = {{"bad.flv.part", Bytes(1000)}}},
+      {.name = "HeaderLineOf100KiB",
+       .video =
+           [](const Place&) {
+             return VideoHead(
+                        {{"X-Padding", std::string(100 * 1024, 'a')}, {"Content-Length", "5000"}})
+                 .Send(Bytes(5000));
+           },
+       .fileSize = "-1 Bytes"},
+      // The block is too big to read facts from, but the body arrives whole.
+      {.name = "FiveThousandHeaderLines",
+       .video = [](const Place&) { return VideoHead(ManyHeaderLines(5000)).Send(Bytes(5000)); },
+       .status = "Complete",
+       .fileSize = "0",
+       .files = {{"bad.flv", Bytes(5000)}}},
+      {.name = "NulInAHeader",
+       .video =
+           [withNul](const Place&) {
+             return VideoHead({{"Content-Length", "5000"}, {"Content-Disposition", withNul}})
+                 .Send(Bytes(5000));
+           },
+       .videoPath = "/v/named",
+       .fileName = "named",
+       .fileSize = "-1 Bytes"},
+      {.name = "NulBytesInThePage",
+       .video = [](const Place&) { return Response::Ok(Bytes(5000)); },
+       .page =
+           [](const Place& at) {
+             std::string nul(1, '\0');
+             return Response::Ok(nul + "<html>" + nul + "<embed src=\"" + at.base +
+                                 "/v/bad.flv\" />" + nul + nul);
+           },
+       .status = "Complete",
+       .fileSize = "4.9 KB",
+       .files = {{"bad.flv", Bytes(5000)}}},
+      // The address up to the NUL exists, but it is not the address.
+      {.name = "NulInTheVideoAddress",
+       .video = [](const Place&) { return Response::Ok(Bytes(5000)); },
+       .page =
+           [](const Place& at) {
+             return Response::Ok("<embed src=\"" + at.base + "/v/bad.flv" + std::string(1, '\0') +
+                                 "x.flv\" />");
+           },
+       .fileName = "bad.flvx.flv",
+       .fileSize = "-1 Bytes"},
+      {.name = "RedirectLoop",
+       .video = [](const Place&) { return Response::Redirect("/v/bad.flv"); },
+       .fileSize = "-1 Bytes"},
+      {.name = "PageInARedirectLoop",
+       .video = [](const Place&) { return Response::Ok(Bytes(5000)); },
+       .page = [](const Place&) { return Response::Redirect("/angryalien.com/bad"); },
+       .fileName = "Waiting (Auto Detect)",
+       .fileSize = "????"},
+      {.name = "RedirectToAFileAddress",
+       .video =
+           [](const Place& at) {
+             return Response::Redirect("file://" + (at.root / "secret.flv").string());
+           },
+       .fileSize = "-1 Bytes"},
+      {.name = "RedirectToAnFtpAddress",
+       .video =
+           [](const Place& at) {
+             return Response::Redirect("ftp://127.0.0.1:" + std::to_string(at.port) + "/bad.flv");
+           },
+       .fileSize = "-1 Bytes"},
+      {.name = "PageLinksAFileAddress",
+       .video = [](const Place&) { return Response::Ok(Bytes(5000)); },
+       .page =
+           [](const Place& at) {
+             return EmbedPage("file://" + (at.root / "http-secret.flv").string());
+           },
+       .fileName = "http-secret.flv",
+       .fileSize = "-1 Bytes"},
+  };
+}
+
+class FaultInjection : public GetRunTest, public ::testing::WithParamInterface<FaultCase> {
+ protected:
+  // Serves the good item, and secrets a redirect might try to reach.
+  void ServeGood() {
+    server_.Route("/angryalien.com/good", EmbedPage(server_.Url("/v/good.flv")));
+    server_.Route("/v/good.flv", Response::Ok(kGoodBody, {{"Content-Type", "video/x-flv"}}));
+    WriteBytes(root_ / "secret.flv", "not for the download folder");
+    WriteBytes(root_ / "http-secret.flv", "nor this");
+  }
+  Place Here() const { return {server_.Url(""), root_, server_.Port()}; }
+};
+
+TEST_P(FaultInjection, EndsTheItemAsErrorAndTheNextOneStillDownloads) {
+  const FaultCase& fault = GetParam();
+  ServeGood();
+  Place here = Here();
+  server_.Route(fault.videoPath, fault.video(here));
+  server_.Route("/angryalien.com/bad",
+                fault.page ? fault.page(here) : EmbedPage(here.base + fault.videoPath));
+  Tree before = ReadTree(root_);
+
+  std::vector<std::string> addresses = {server_.Url("/angryalien.com/bad"),
+                                        server_.Url("/angryalien.com/good")};
+  RunResult run = Download(downloads_, addresses);
+
+  bool complete = fault.status == "Complete";
+  EXPECT_EQ(run.status, complete ? 0 : 1) << run.err;
+  auto items = ParseListed(run.out, addresses);
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_EQ(items[0].fileName, fault.fileName) << Visible(run.out);
+  EXPECT_EQ(items[0].status, fault.status) << Visible(run.out);
+  EXPECT_EQ(items[0].fileSize, fault.fileSize) << Visible(run.out);
+  EXPECT_EQ(items[1].fileName, "good.flv");
+  EXPECT_EQ(items[1].status, "Complete") << Visible(run.out);
+
+  std::map<std::string, std::string> files = fault.files;
+  files["good.flv"] = kGoodBody;
+  EXPECT_EQ(TreeDifference(After(), Expected(before, files)), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(BrokenAnswers, FaultInjection, ::testing::ValuesIn(FaultCases()),
+                         [](const auto& info) { return info.param.name; });
+
+// ---- A download folder that cannot take the files ----
+
+class FolderFaults : public GetRunTest {
+ protected:
+  void SetUp() override {
+    GetRunTest::SetUp();
+    server_.Route("/angryalien.com/big", EmbedPage(server_.Url("/v/big.flv")));
+    server_.Route("/v/big.flv",
+                  VideoHead({{"Content-Length", std::to_string(kBig)}}).Generate(kBig));
+    server_.Route("/angryalien.com/good", EmbedPage(server_.Url("/v/good.flv")));
+    server_.Route("/v/good.flv", Response::Ok(kGoodBody));
+    server_.Route("/angryalien.com/empty", EmbedPage(server_.Url("/v/empty.flv")));
+    server_.Route("/v/empty.flv", Response::Ok(""));
+  }
+  void TearDown() override {
+    if (mounted_) umount2(downloads_.c_str(), MNT_DETACH);
+    if (immutable_) SetImmutable(downloads_, false);
+    GetRunTest::TearDown();
+  }
+
+  static bool SetImmutable(const fs::path& path, bool on) {
+    int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool done = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+    done = done && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    close(fd);
+    return done;
+  }
+
+  bool MountTmpfs(const std::string& options) {
+    fs::create_directories(downloads_);
+    mounted_ = mount("tmpfs", downloads_.c_str(), "tmpfs", 0, options.c_str()) == 0;
+    return mounted_;
+  }
+
+  std::vector<std::string> Addresses(const std::vector<std::string>& pages) const {
+    std::vector<std::string> addresses;
+    for (const std::string& page : pages)
+      addresses.push_back(server_.Url("/angryalien.com/" + page));
+    return addresses;
+  }
+
+  // Runs over both items into dir, which takes no file: both end ERROR and
+  // nothing changes anywhere.
+  void ExpectNothingWritten(const fs::path& dir) {
+    Tree before = ReadTree(root_);
+    std::vector<std::string> addresses = Addresses({"good", "big"});
+    RunResult run = Download(dir, addresses);
+    EXPECT_EQ(run.status, 1) << run.err;
+    auto items = ParseListed(run.out, addresses);
+    EXPECT_EQ(items[0].status, "ERROR") << Visible(run.out);
+    EXPECT_EQ(items[1].status, "ERROR") << Visible(run.out);
+    EXPECT_EQ(TreeDifference(After(), before), "");
+  }
+
+  static constexpr uint64_t kBig = 1 << 20;
+  bool mounted_ = false;
+  bool immutable_ = false;
+};
+
+TEST_F(FolderFaults, FolderUnderAPlainFileTakesNothing) {
+  WriteBytes(root_ / "plain", "keep me");
+  ExpectNothingWritten(root_ / "plain" / "videos");
+}
+
+TEST_F(FolderFaults, FolderThatIsAFileStaysUntouched) {
+  WriteBytes(root_ / "plain", "keep me");
+  ExpectNothingWritten(root_ / "plain");
+}
+
+TEST_F(FolderFaults, ImmutableFolderTakesNothing) {
+  fs::create_directories(downloads_);
+  immutable_ = SetImmutable(downloads_, true);
+  if (!immutable_) GTEST_SKIP() << "this file system has no immutable flag for the test to set";
+  ExpectNothingWritten(downloads_);
+}
+
+TEST_F(FolderFaults, ReadOnlyFileSystemTakesNothing) {
+  if (!MountTmpfs("size=64k,mode=0755") ||
+      mount(nullptr, downloads_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
+    GTEST_SKIP() << "the test may not mount a file system here";
+  }
+  ExpectNothingWritten(downloads_);
+}
+
+// The partial file stays as its .part, never under the final name, and the
+// run goes on.
+TEST_F(FolderFaults, FullDiskEndsTheItemAndTheRunGoesOn) {
+  if (!MountTmpfs("size=64k,mode=0755"))
+    GTEST_SKIP() << "the test may not mount a file system here";
+  Tree before = ReadTree(root_);
+  std::vector<std::string> addresses = Addresses({"big", "empty"});
+  RunResult run = Download(downloads_, addresses);
+
+  EXPECT_EQ(run.status, 1) << run.err;
+  auto items = ParseListed(run.out, addresses);
+  EXPECT_EQ(items[0].status, "ERROR") << Visible(run.out);
+  EXPECT_EQ(items[1].status, "Complete") << Visible(run.out);
+  std::string part = ReadBytes(downloads_ / "big.flv.part");
+  EXPECT_LE(part.size(), 64u * 1024);
+  EXPECT_EQ(part, Bytes(kBig).substr(0, part.size()));
+  Tree expected = Expected(before, {{"big.flv.part", part}, {"empty.flv", ""}});
+  EXPECT_EQ(TreeDifference(After(), expected), "");
+}
+
+// A file size limit is one that root must obey, too.
+TEST_F(FolderFaults, FileSizeLimitEndsTheItemAndTheRunGoesOn) {
+  constexpr rlim_t kLimit = 64 * 1024;
+  Tree before = ReadTree(root_);
+  std::vector<std::string> addresses = Addresses({"big", "good"});
+  std::vector<std::string> args = {"-q", "-d", downloads_.string(), "--"};
+  args.insert(args.end(), addresses.begin(), addresses.end());
+
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit limited = saved;
+  limited.rlim_cur = kLimit;
+  // Ignored signals stay ignored in the child: its write fails instead.
+  auto savedSignal = signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  std::optional<ChildProcess> child;
+  child.emplace(program_.string(), args, Env());
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, savedSignal);
+
+  EXPECT_EQ(child->Wait(), 1) << child->Stderr();
+  auto items = ParseListed(child->Stdout(), addresses);
+  EXPECT_EQ(items[0].status, "ERROR") << Visible(child->Stdout());
+  EXPECT_EQ(items[1].status, "Complete") << Visible(child->Stdout());
+  Tree expected = Expected(before, {{"big.flv.part", Bytes(kLimit)}, {"good.flv", kGoodBody}});
+  EXPECT_EQ(TreeDifference(After(), expected), "");
+}
+
+}  // namespace
+}  // namespace reelcatch::test
