@@ -36,3 +36,9 @@ demo: build
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
+
+# libFuzzer targets built with clang in build-fuzz, each run FUZZ_SECONDS.
+FUZZ_SECONDS ?= 60
+.PHONY: fuzz
+fuzz: deps
+	@scripts/fuzz $(FUZZ_SECONDS)
