@@ -43,6 +43,14 @@ bool IsPlainFileName(const std::string& name) {
          name.find('\0') == std::string::npos;
 }
 
+// Whether an item of the list has finished with its file called name.
+bool OwnedByFinishedItem(const DownloadList& list, const std::string& name) {
+  for (const DownloadItem& item : list.Items()) {
+    if (item.Status == texts::kComplete && item.FileName == name) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 DownloadRun::DownloadRun(DownloadList& list, ListDisplay& display, Download& control,
@@ -190,7 +198,11 @@ DownloadRun::Outcome DownloadRun::TransferItem(int position, const std::string& 
     return Outcome::Transferred;
   }
   fs::path final = fs::path(settings_.DownloadDir) / item.FileName;
-  std::string part = final.string() + kPartSuffix;
+  // A name may equal another item's name plus the suffix: that item's
+  // finished file is never replaced as if it were a leftover partial one.
+  std::string partName = item.FileName + kPartSuffix;
+  while (OwnedByFinishedItem(list_, partName)) partName += kPartSuffix;
+  std::string part = (fs::path(settings_.DownloadDir) / partName).string();
   control_.SetUrl(link);
   control_.SetLocalFile(part);
   LocateCurrentRow();
