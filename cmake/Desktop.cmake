@@ -1,6 +1,5 @@
 # The desktop host (Qt) and the two Qt programs.
 find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Qml Quick QuickWidgets Network Test)
-set(CMAKE_AUTOMOC ON)
 
 file(GLOB qt_sources CONFIGURE_DEPENDS src/platform/qt/*.cpp src/platform/qt/*.h)
 add_library(reelcatch_qt STATIC ${qt_sources} src/version.h.in)

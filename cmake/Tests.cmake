@@ -38,6 +38,8 @@ if(REELCATCH_DESKTOP)
   file(GLOB tests CONFIGURE_DEPENDS tests/gui/*_test.cpp)
   foreach(source IN LISTS tests)
     reelcatch_add_test(${source} reelcatch_qt Qt6::Test)
+    get_filename_component(name ${source} NAME_WE)
+    set_target_properties(gui_${name} PROPERTIES AUTOMOC ON)
   endforeach()
 endif()
 
