@@ -29,14 +29,15 @@ class PageFile {
     // Memory-backed when the machine has it: the page is rewritten per input.
     const char* dir = std::getenv("TMPDIR");
     std::string folder = dir && *dir ? dir : access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    path_ = folder + "/reelcatch-fuzz-page-XXXXXX";
-    fd_ = mkstemp(path_.data());
-    if (fd_ < 0) reelcatch::fuzz::Fail("cannot make the page file", path_);
+    std::string name = folder + "/reelcatch-fuzz-page-XXXXXX";
+    fd_ = mkstemp(name.data());
+    if (fd_ < 0) reelcatch::fuzz::Fail("cannot make the page file", name);
+    // Gone from the folder at once, so a crashing run leaves nothing behind;
+    // the rules still open it through the descriptor.
+    unlink(name.c_str());
+    path_ = "/proc/self/fd/" + std::to_string(fd_);
   }
-  ~PageFile() {
-    close(fd_);
-    unlink(path_.c_str());
-  }
+  ~PageFile() { close(fd_); }
 
   const std::string& Write(const std::string& page) {
     bool written = ftruncate(fd_, 0) == 0 &&
