@@ -19,6 +19,7 @@ void WireFace(QtHost& host, FrmMain& frm) {
   // Closing from the desktop (a key, the session) ends the program as the
   // face's own close button does.
   host.MainWindow().SetCloseHandler([&frm] { frm.EndMe(); });
+  host.MainWindow().Hook().SetWheelHandler([&frm](int delta) { frm.MainWindowWheel(delta); });
 }
 
 void WireTray(QtHost& host, FrmMain& frm) {

@@ -32,6 +32,8 @@ QtHost::QtHost(const std::string& iconPath)
   movie_->setGeometry(0, 0, QtWindow::kWidth, QtWindow::kHeight);
   movie_->SetLoadFailedHandler([this](const std::string& path) { OnFaceMissing(path); });
   window_->SetBeforeQuit([this] { tray_->Icon().hide(); });
+  window_->Hook().SetFace(movie_);
+  window_->Hook().SetGrid(grid_);
 }
 
 QtHost::~QtHost() = default;

@@ -41,6 +41,10 @@ void QtWindow::DragWindow() {
   if (QWindow* handle = windowHandle()) handle->startSystemMove();
 }
 
+void QtWindow::StartHook() { hook_.Start(); }
+
+void QtWindow::StopHook() { hook_.Stop(); }
+
 void QtWindow::Quit() {
   if (beforeQuit_) beforeQuit_();
   std::fflush(nullptr);

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <functional>
 
+#include "platform/qt/window_hook.h"
 #include "platform/window.h"
 
 namespace reelcatch {
@@ -26,8 +27,8 @@ class QtWindow : public QWidget, public Window {
   bool IsMinimized() const override;
   void BringToForeground() override;
   void DragWindow() override;
-  void StartHook() override {}
-  void StopHook() override {}
+  void StartHook() override;
+  void StopHook() override;
   [[noreturn]] void Quit() override;
 
   // A close asked for by the window system (its frame, a key, the session)
@@ -37,6 +38,9 @@ class QtWindow : public QWidget, public Window {
   void SetBeforeQuit(std::function<void()> handler) { beforeQuit_ = std::move(handler); }
   // The window keeps an ordinary frame, for when there is no face to drag it by.
   void UseOrdinaryFrame();
+  // The filters that StartHook installs; the host tells them the face and
+  // the grid, the program what a wheel turn does.
+  WindowHook& Hook() { return hook_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -44,6 +48,7 @@ class QtWindow : public QWidget, public Window {
  private:
   std::function<void()> closeHandler_;
   std::function<void()> beforeQuit_;
+  WindowHook hook_{this};
 };
 
 }  // namespace reelcatch
