@@ -33,7 +33,10 @@ void QtTray::BuildMenu() {
 
 QAction* QtTray::AddItem(const char* caption, std::function<void()> TrayHandlers::*handler) {
   QAction* action = menu_.addAction(QString::fromLatin1(caption));
-  connect(action, &QAction::triggered, this, [this, handler] {
+  connect(action, &QAction::triggered, this, [this, action, handler](bool checked) {
+    // A click flips a checkable item's mark by itself, but the handler acts
+    // on the mark the menu showed, and the program sets the mark.
+    if (action->isCheckable()) action->setChecked(!checked);
     if (handlers_.*handler) (handlers_.*handler)();
   });
   return action;
