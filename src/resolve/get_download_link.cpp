@@ -45,7 +45,9 @@ std::string GetDownloadLink(const std::string& sLink, Download& control, RunStat
   control.SetLocalFile(pageFile);
   {
     PreparingScope preparing(state.Preparing);
-    control.StartDownload();
+    // A stop confirmed before the fetch begins would be lost to the
+    // transfer's fresh start: do not begin it.
+    if (!state.CancelRequested) control.StartDownload();
   }
   if (state.DownloadResult != "1") return link_results::kNotFetched;
   std::string link = RunSiteRule(GetSiteId(sLink), sLink, pageFile);

@@ -206,7 +206,9 @@ DownloadRun::Outcome DownloadRun::TransferItem(int position, const std::string& 
   control_.SetUrl(link);
   control_.SetLocalFile(part);
   LocateCurrentRow();
-  bool completed = control_.StartDownload();
+  // A stop confirmed while nothing was being transferred must not be lost
+  // to the transfer's own fresh start.
+  bool completed = !state_.CancelRequested && control_.StartDownload();
   if (state_.CancelRequested) {
     WriteStatus(texts::kCancelled, false);
     display_.FillDownloadList();

@@ -246,5 +246,51 @@ TEST_F(RunDuringTransfer, ACompleteTransferReplacesTheOlderFile) {
   EXPECT_FALSE(fs::exists(Videos() / "a.flv.part"));
 }
 
+struct StopMoment {
+  const char* name;
+  // True in the turn of the event loop in which the user confirms the stop.
+  std::function<bool(const RunState&, const DownloadItem&)> when;
+  size_t requestsAllowed;
+};
+
+class RunStops : public RunDuringTransfer, public ::testing::WithParamInterface<StopMoment> {};
+
+// Whenever the stop comes, nothing more is fetched, the item is "Cancelled"
+// and the run ends at once (the server never answers, so a fetch started
+// after the stop would hang until its time limit).
+TEST_P(RunStops, EndTheRunWithoutFetchingAnythingMore) {
+  server_.SetDefault(Response::Silent());
+  Add(server_.Url("/putfile.com/v/never"));
+  Add(server_.Url("/putfile.com/v/after"));
+  fakes_.dialogs.SetQuestionAnswer(MessageAnswer::Yes);
+  fakes_.loop.SetHook([this] {
+    if (done_ || !Run().State().Downloading) return;
+    if (!GetParam().when(Run().State(), Item(0))) return;
+    done_ = true;
+    Run().cmdStartDownload_Click();
+  });
+
+  Run().cmdStartDownload_Click();
+
+  ASSERT_TRUE(done_);
+  EXPECT_EQ(Item(0).Status, "Cancelled");
+  EXPECT_EQ(Item(1).Status, "Waiting");
+  EXPECT_FALSE(Run().State().Downloading);
+  EXPECT_LE(server_.Requests().size(), GetParam().requestsAllowed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Moments, RunStops,
+    ::testing::Values(
+        StopMoment{"BeforeThePageFetchBegins",
+                   [](const RunState& state, const DownloadItem& item) {
+                     return !state.Preparing && item.Status == "Preperaing (0%)";
+                   },
+                   0},
+        StopMoment{"WhileThePageFetchWaits",
+                   [](const RunState& state, const DownloadItem&) { return state.Preparing; },
+                   1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace reelcatch
