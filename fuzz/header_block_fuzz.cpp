@@ -36,11 +36,11 @@ float ExpectedLength(std::string_view value) {
   for (char c : value) {
     if (c < '0' || c > '9') return -1;
   }
-  // Past 64 bits a size is still a size, if only a huge one.
+  // Past 64 bits a length counts as not given.
   std::string digits(value);
   errno = 0;
   unsigned long long size = std::strtoull(digits.c_str(), nullptr, 10);
-  return errno == ERANGE ? std::strtof(digits.c_str(), nullptr) : static_cast<float>(size);
+  return errno == ERANGE ? -1.0f : static_cast<float>(size);
 }
 
 }  // namespace

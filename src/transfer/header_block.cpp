@@ -46,15 +46,24 @@ float ParseContentLength(std::string_view value) {
   const char* last = value.data() + value.size();
   std::uint64_t size = 0;
   auto [end, error] = std::from_chars(value.data(), last, size);
-  if (error == std::errc::result_out_of_range && end == last) {
-    // Too big to count, yet still a size: it must not read as "no size",
-    // or a body cut far short of it would pass for whole.
-    float big = 0;
-    auto [floatEnd, floatError] = std::from_chars(value.data(), last, big);
-    return floatError == std::errc() ? big : std::numeric_limits<float>::infinity();
-  }
   if (error != std::errc() || end != last) return -1;
   return static_cast<float>(size);
+}
+
+bool DeclaresUncountableLength(std::string_view block) {
+  std::string lowered = Lowered(block);
+  auto length = ValueAfter(block, lowered, "content-length: ");
+  if (!length) return false;
+  std::string_view value = *length;
+  while (!value.empty() && IsBlank(value.front())) value.remove_prefix(1);
+  while (!value.empty() && IsBlank(value.back())) value.remove_suffix(1);
+  if (value.empty()) return false;
+  for (char c : value) {
+    if (c < '0' || c > '9') return false;
+  }
+  std::uint64_t size = 0;
+  auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), size);
+  return error == std::errc::result_out_of_range;
 }
 
 HeadFacts ReadHeadFacts(std::string_view block) {

@@ -32,8 +32,11 @@ HeadFacts FactsWithoutBlock(long statusCode);
 HeadFacts FactsFromAnswer(std::string_view block, long statusCode);
 
 // A Content-Length value as a size; -1 unless it is a plain non-negative
-// number (blanks around it allowed). A number beyond 64 bits is kept as a
-// huge size (infinity beyond float), never as "no size".
+// number (blanks around it allowed) that fits in 64 bits.
 float ParseContentLength(std::string_view value);
+
+// Whether the block's Content-Length is a number too big to count. Such a
+// body cannot be known to have arrived whole.
+bool DeclaresUncountableLength(std::string_view block);
 
 }  // namespace reelcatch

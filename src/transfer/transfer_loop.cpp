@@ -13,8 +13,9 @@ namespace reelcatch {
 namespace {
 
 // Receiving pauses while this much waits to be handed on, so a fast server
-// cannot fill memory between two turns of the loop.
-constexpr size_t kPauseAt = 4 * 1024 * 1024;
+// cannot fill memory between two turns of the loop, nor keep the window
+// waiting for its turn while a large inbox is filled.
+constexpr size_t kPauseAt = 1024 * 1024;
 
 // What curl delivered and the loop has not handed on yet. Curl's callback
 // only stores; events and yields happen in the loop, outside curl.
@@ -37,7 +38,11 @@ size_t TakeBody(char* data, size_t size, size_t count, void* inbox) {
 // kChunkSize bytes with a progress event each, and one closing event.
 class TransferLoop {
  public:
-  explicit TransferLoop(DownloadState& state) : state_(state), yielder_(state.loop) {}
+  explicit TransferLoop(DownloadState& state) : state_(state), yielder_(state.loop) {
+    // Room for a full inbox and one more delivery, so it never grows by
+    // copying into fresh memory while the window waits.
+    inbox_.pending.reserve(2 * kPauseAt);
+  }
   bool Run();
 
  private:
@@ -90,6 +95,9 @@ bool TransferLoop::Run() {
   if (!EnsureFile()) return Failed(download_errors::kCouldNotWrite);
   if (!HandOn(true)) return Stopped();
   if (failure == TransferFailure::kReadFailed) return Failed(download_errors::kCouldNotRead);
+  // The HTTP layer ignores a length it cannot count and reads to the close:
+  // a body cut short would pass for whole.
+  if (DeclaresUncountableLength(headers_.Block())) return Failed(download_errors::kCouldNotRead);
   // The final empty read reports the end of the body.
   if (!ReportRead(0)) return Stopped();
   return Completed();

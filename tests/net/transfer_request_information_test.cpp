@@ -72,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
         FactsCase{"LengthNotANumber", "HTTP/1.1 200 OK\r\nContent-Length: 12abc\r\n", true, -1, "",
                   "", kNa},
         FactsCase{"LengthTooLarge",
-                  "HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999999\r\n", true, 1e23f, "",
+                  "HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999999\r\n", true, -1, "",
                   "", kNa},
         FactsCase{"BlockJustFits", BlockOfSize("HTTP/1.1 200 OK\r\nContent-Type: video/mp4", 1023),
                   true, -1, "mp4", "", kNa},

@@ -27,11 +27,25 @@ TEST(ParseContentLengthTest, OnlyPlainNonNegativeNumbersCount) {
       {"1e3", -1},
       {"5,000", -1},
       {"18446744073709551615", 18446744073709551615.0f},
-      {"18446744073709551616", 18446744073709551616.0f},
-      {"1000000000000000000000000000000000000000", std::numeric_limits<float>::infinity()},
+      {"18446744073709551616", -1},
+      {"1000000000000000000000000000000000000000", -1},
       {"18446744073709551616x", -1},
   };
   for (const Case& c : cases) EXPECT_EQ(ParseContentLength(c.value), c.size) << c.value;
+}
+
+TEST(DeclaresUncountableLengthTest, OnlyNumbersBeyond64Bits) {
+  struct Case {
+    const char* block;
+    bool uncountable;
+  } cases[] = {
+      {"HTTP/1.1 200 OK\r\nContent-Length: 18446744073709551616\r\n", true},
+      {"HTTP/1.1 200 OK\r\ncontent-length:  99999999999999999999999 \r\n", true},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 18446744073709551615\r\n", false},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 12abc\r\n", false},
+      {"HTTP/1.1 200 OK\r\n", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(DeclaresUncountableLength(c.block), c.uncountable) << c.block;
 }
 
 TEST(ReadHeadFactsTest, FirstMarkerAnywhereWinsAndValueIsNotTrimmed) {
