@@ -157,7 +157,8 @@ TEST_F(ReelcatchGet, ReportsEveryKindOfFailureInTheList) {
 }
 
 TEST_F(ReelcatchGet, CtrlCCancelsTheTransferAndKeepsTheOlderFile) {
-  server_.Route("/putfile.com/v/slow", Response::Ok("<a href=\"" + server_.Url("/slow.flv") + "\">"));
+  server_.Route("/putfile.com/v/slow",
+                Response::Ok("<a href=\"" + server_.Url("/slow.flv") + "\">"));
   server_.Route("/slow.flv", Response::Head("HTTP/1.1 200 OK", {{"Content-Length", "1000000"}})
                                  .Send(std::string(30000, 'y'))
                                  .Hold());
@@ -204,6 +205,22 @@ TEST_F(ReelcatchGet, LooksUpSitesLinksAndServerFacts) {
   EXPECT_EQ(out,
             "FileExists: True\nLastModified: Not Available\nFileSize: 70000\n"
             "RemoteFileName: \"google-video.mp4\"\nRemoteFileType: x-flv\n");
+}
+
+TEST_F(ReelcatchGet, PrintsControlCharactersFromServersEscaped) {
+  server_.Route("/angryalien.com/x", Response::Ok("<embed src=\"" + server_.Url("/x.mp4") + "\">"));
+  server_.Route(
+      "/x.mp4",
+      Response::Ok("body", {{"Content-Disposition", "attachment; filename=a\x1b[2J\tb\\c.mp4"}}));
+  std::string out, err;
+  EXPECT_EQ(Run(DownloadArgs({server_.Url("/angryalien.com/x")}), &out, &err), 0) << err;
+  EXPECT_EQ(out.find('\x1b'), std::string::npos);
+  EXPECT_EQ(err.find('\x1b'), std::string::npos);
+  auto rows = ParseList(out);
+  ASSERT_EQ(rows.size(), 1u) << out;
+  ASSERT_EQ(rows[0].size(), 5u);
+  EXPECT_EQ(rows[0][2], "a\\x1b[2J\\tbc.mp4");
+  EXPECT_EQ(ReadFile(downloads_ / "a\x1b[2J\tbc.mp4"), "body");
 }
 
 TEST_F(ReelcatchGet, AnswersUsageErrorsWithStatusTwo) {

@@ -33,6 +33,31 @@ struct ListedItem {
   std::string fileSize;
 };
 
+// Undoes the escaping of control characters in the printed list.
+inline std::string Unescaped(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\' || i + 1 >= text.size()) {
+      out += text[i];
+      continue;
+    }
+    char next = text[++i];
+    if (next == 't') {
+      out += '\t';
+    } else if (next == 'n') {
+      out += '\n';
+    } else if (next == 'r') {
+      out += '\r';
+    } else if (next == 'x' && i + 2 < text.size()) {
+      out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      out += next;
+    }
+  }
+  return out;
+}
+
 // Reads the printed list, one row per address given, in order. Each row
 // is found by its ID and address, so a file name holding tabs or line ends
 // is still read whole. Missing rows come back empty, with status "?".
@@ -69,8 +94,9 @@ inline std::vector<ListedItem> ParseListed(const std::string& out,
       items.push_back({row, "?", ""});
       continue;
     }
-    items.push_back({row.substr(0, statusTab), row.substr(statusTab + 1, sizeTab - statusTab - 1),
-                     row.substr(sizeTab + 1)});
+    items.push_back({Unescaped(row.substr(0, statusTab)),
+                     Unescaped(row.substr(statusTab + 1, sizeTab - statusTab - 1)),
+                     Unescaped(row.substr(sizeTab + 1))});
   }
   return items;
 }

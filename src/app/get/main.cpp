@@ -9,6 +9,7 @@
 #include "app/get/options.h"
 #include "app/get/progress_view.h"
 #include "app/get/terminal_ports.h"
+#include "app/get/terminal_text.h"
 #include "list/add_download_url.h"
 #include "list/list_display.h"
 #include "platform/memory_grid.h"
@@ -61,7 +62,7 @@ int Resolve(const std::vector<std::string>& addresses) {
   control.SetEvents(&events);
   std::string pageFile = PageFilePath(ProgramDir());
   for (const std::string& address : addresses) {
-    std::printf("%s\n", GetDownloadLink(address, control, state, pageFile).c_str());
+    std::printf("%s\n", EscapeControls(GetDownloadLink(address, control, state, pageFile)).c_str());
   }
   return 0;
 }
@@ -78,17 +79,18 @@ int Info(const std::string& url) {
   control.SetUrl(url);
   control.RequestInformation();
   std::printf("FileExists: %s\n", control.FileExists() ? "True" : "False");
-  std::printf("LastModified: %s\n", control.LastModified().c_str());
+  std::printf("LastModified: %s\n", EscapeControls(control.LastModified()).c_str());
   std::printf("FileSize: %.0f\n", static_cast<double>(control.FileSize()));
-  std::printf("RemoteFileName: %s\n", control.RemoteFileName().c_str());
-  std::printf("RemoteFileType: %s\n", control.RemoteFileType().c_str());
+  std::printf("RemoteFileName: %s\n", EscapeControls(control.RemoteFileName()).c_str());
+  std::printf("RemoteFileType: %s\n", EscapeControls(control.RemoteFileType()).c_str());
   return 0;
 }
 
 void PrintList(const DownloadList& list) {
   for (const DownloadItem& item : list.Items()) {
-    std::printf("%d\t%s\t%s\t%s\t%s\n", item.ID, item.Video_URL.c_str(), item.FileName.c_str(),
-                item.Status.c_str(), item.FileSize.c_str());
+    std::printf("%d\t%s\t%s\t%s\t%s\n", item.ID, EscapeControls(item.Video_URL).c_str(),
+                EscapeControls(item.FileName).c_str(), EscapeControls(item.Status).c_str(),
+                EscapeControls(item.FileSize).c_str());
   }
   std::fflush(stdout);
 }
@@ -120,7 +122,8 @@ int DownloadAll(const GetOptions& options) {
 
   bool live = !options.quiet && isatty(STDERR_FILENO);
   ProgressView view(list, stderr, live);
-  if (!options.quiet) run.SetStatusObserver([&view](int position) { view.StatusChanged(position); });
+  if (!options.quiet)
+    run.SetStatusObserver([&view](int position) { view.StatusChanged(position); });
 
   int handled = 0;
   loop.SetOnTurn([&] {

@@ -31,7 +31,8 @@ bool SetMode(GetOptions& options, GetMode mode, std::string& error) {
 
 }  // namespace
 
-std::optional<GetOptions> ParseGetOptions(const std::vector<std::string>& args, std::string& error) {
+std::optional<GetOptions> ParseGetOptions(const std::vector<std::string>& args,
+                                          std::string& error) {
   GetOptions options;
   bool onlyAddresses = false;
   for (size_t i = 0; i < args.size(); ++i) {

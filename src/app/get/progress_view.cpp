@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/get/terminal_text.h"
 #include "list/status_cell.h"
 
 namespace reelcatch {
@@ -37,7 +38,8 @@ std::string StatusBar(const std::string& status, int width) {
   int percent = static_cast<int>(std::nearbyint(clamped));
   int filled = static_cast<int>(std::nearbyint(clamped / 100.0 * width));
   return "[" + std::string(static_cast<size_t>(filled), '#') +
-         std::string(static_cast<size_t>(width - filled), '-') + "] " + std::to_string(percent) + "%";
+         std::string(static_cast<size_t>(width - filled), '-') + "] " + std::to_string(percent) +
+         "%";
 }
 
 ProgressView::ProgressView(const DownloadList& list, std::FILE* out, bool live)
@@ -65,8 +67,8 @@ void ProgressView::StatusChanged(int position) {
 }
 
 void ProgressView::PrintLine(const DownloadItem& item) {
-  std::fprintf(out_, "[%d] %s  %s  %s\n", item.ID, item.Status.c_str(), item.FileName.c_str(),
-               item.FileSize.c_str());
+  std::fprintf(out_, "[%d] %s  %s  %s\n", item.ID, EscapeControls(item.Status).c_str(),
+               EscapeControls(item.FileName).c_str(), EscapeControls(item.FileSize).c_str());
   std::fflush(out_);
 }
 
@@ -82,9 +84,11 @@ std::string ProgressView::Row(const DownloadItem& item, int width) const {
   int rest = std::max(width - 6 - 12 - 28 - 4, 20);
   int urlWidth = rest * 3 / 5;
   int nameWidth = rest - urlWidth;
-  return Fit(std::to_string(item.ID), 5) + " " + Fit(item.Video_URL, static_cast<size_t>(urlWidth)) +
-         " " + Fit(item.FileName, static_cast<size_t>(nameWidth)) + " " +
-         Fit(StatusBar(item.Status, 20), 28) + " " + Fit(item.FileSize, 10);
+  return Fit(std::to_string(item.ID), 5) + " " +
+         Fit(EscapeControls(item.Video_URL), static_cast<size_t>(urlWidth)) + " " +
+         Fit(EscapeControls(item.FileName), static_cast<size_t>(nameWidth)) + " " +
+         Fit(EscapeControls(StatusBar(item.Status, 20)), 28) + " " +
+         Fit(EscapeControls(item.FileSize), 10);
 }
 
 void ProgressView::Redraw() {

@@ -24,7 +24,9 @@ class TerminalTimers::TerminalTimer : public Timer {
     auto& all = owner_.timers_;
     all.erase(std::remove(all.begin(), all.end(), this), all.end());
   }
-  void SetInterval(int milliseconds) override { interval_ = std::chrono::milliseconds(milliseconds); }
+  void SetInterval(int milliseconds) override {
+    interval_ = std::chrono::milliseconds(milliseconds);
+  }
   int Interval() const override { return static_cast<int>(interval_.count()); }
   void SetEnabled(bool enabled) override {
     if (enabled && !enabled_) due_ = Clock::now() + interval_;
