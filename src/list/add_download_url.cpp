@@ -4,13 +4,26 @@
 
 namespace reelcatch {
 
-void AddDownloadURL(const std::string& url, DownloadList& list, ListDisplay& display,
-                    RunState& state) {
+namespace {
+
+void AppendClassified(const std::string& url, DownloadList& list) {
   if (GetSiteId(url) != -1) {
     list.AddItem(url, texts::kAutoDetect, texts::kWaiting, texts::kUnknownSize);
   } else {
     list.AddItem(url, texts::kError, texts::kNotSupported, texts::kUnknownSize);
   }
+}
+
+}  // namespace
+
+void AddDownloadURL(const std::string& url, DownloadList& list, ListDisplay& display,
+                    RunState& state) {
+  AddDownloadURLs({url}, list, display, state);
+}
+
+void AddDownloadURLs(const std::vector<std::string>& urls, DownloadList& list,
+                     ListDisplay& display, RunState& state) {
+  for (const std::string& url : urls) AppendClassified(url, list);
   display.FillDownloadList();
   if (state.Downloading) LocateRunningRow(list, display, state);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "list/download_list.h"
 #include "list/list_display.h"
@@ -13,6 +14,12 @@ namespace reelcatch {
 // item's grid row found again. The address is used exactly as given.
 void AddDownloadURL(const std::string& url, DownloadList& list, ListDisplay& display,
                     RunState& state);
+
+// Adds several addresses, each as AddDownloadURL does, with one refill at
+// the end: a terminal given thousands of addresses need not redraw after
+// each.
+void AddDownloadURLs(const std::vector<std::string>& urls, DownloadList& list,
+                     ListDisplay& display, RunState& state);
 
 // Keeps state.CurrentIndex on the running item (edits may have moved it)
 // and finds its grid row again.

@@ -141,9 +141,7 @@ int DownloadAll(const GetOptions& options) {
   std::signal(SIGINT, OnInterrupt);
 
   display.FormatDownloadGrid(true);
-  for (const std::string& address : options.addresses) {
-    AddDownloadURL(address, list, display, run.State());
-  }
+  AddDownloadURLs(options.addresses, list, display, run.State());
   int messagesBefore = dialogs.MessagesShown();
   run.cmdStartDownload_Click();
   if (!options.quiet) view.Finish();
