@@ -1,8 +1,9 @@
 # The two commands of the README: `make run` and `make test`.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+BENCH_BUILD ?= build-bench
 JOBS ?= 2
-CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREELCATCH_BENCH=OFF
 
 .PHONY: run test build deps asan bench demo clean
 
@@ -21,21 +22,28 @@ run: build
 test: build
 	cd $(BUILD) && ctest -j$(JOBS) --output-on-failure --timeout 300
 
+# The engine and its tests under the sanitizers (the desktop layer's tests
+# run in the plain build).
 $(ASAN_BUILD)/CMakeCache.txt:
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DREELCATCH_SANITIZE=ON -DREELCATCH_BENCH=OFF
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DREELCATCH_SANITIZE=ON \
+	  -DREELCATCH_BENCH=OFF -DREELCATCH_DESKTOP=OFF
 
 asan: deps $(ASAN_BUILD)/CMakeCache.txt
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest -j$(JOBS) --output-on-failure --timeout 600
 
-bench: build
-	@bench/run $(BUILD)
+$(BENCH_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DREELCATCH_BENCH=ON
+
+bench: deps $(BENCH_BUILD)/CMakeCache.txt
+	cmake --build $(BENCH_BUILD) -j$(JOBS)
+	@bench/run $(BENCH_BUILD)
 
 demo: build
 	@scripts/demo $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) build-fuzz
 
 # libFuzzer targets built with clang in build-fuzz, each run FUZZ_SECONDS.
 FUZZ_SECONDS ?= 60
