@@ -82,6 +82,8 @@ class ListDisplay : public GridEvents {
   std::shared_ptr<DisplayCopy> copy_;
   // The copy the grid was last bound to; row numbers refer to it.
   std::shared_ptr<DisplayCopy> boundCopy_;
+  // A copy no longer shown, whose memory the next rebuild reuses.
+  std::shared_ptr<DisplayCopy> spare_;
   std::chrono::microseconds yieldSlice_ = std::chrono::milliseconds(4);
   std::optional<int> currentRow_;
   bool fillBusy_ = false;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 #include <utility>
@@ -71,14 +72,18 @@ bool ListDisplay::FillOnce() {
   try {
     if (list_.IsListEmpty()) {
       copy_.reset();
+      spare_.reset();
       BindCopy();
       // Without a data source the grid drops its columns.
       gridFormatted_ = false;
       return false;
     }
     std::shared_ptr<DisplayCopy> copy = BuildCopy();
-    copy_ = std::move(copy);
+    std::shared_ptr<DisplayCopy> previous = std::exchange(copy_, std::move(copy));
     FormatDownloadGrid(false);
+    // Once nobody else holds the previous copy, the next rebuild writes over
+    // it instead of allocating every row's texts afresh.
+    if (previous.use_count() == 1) spare_ = std::move(previous);
     return true;
   } catch (...) {
     ReportFillError(std::current_exception());
@@ -87,18 +92,32 @@ bool ListDisplay::FillOnce() {
 }
 
 std::shared_ptr<DisplayCopy> ListDisplay::BuildCopy() {
-  auto copy = std::make_shared<DisplayCopy>();
+  std::shared_ptr<DisplayCopy> copy = std::move(spare_);
+  if (!copy) copy = std::make_shared<DisplayCopy>();
   const int last = list_.LastPosition();
-  copy->reserve(static_cast<size_t>(last + 1));
+  // Grown geometrically: a list that grows by one item per rebuild must not
+  // move every row each time.
+  const size_t needed = static_cast<size_t>(last + 1);
+  if (copy->capacity() < needed) copy->reserve(std::max(needed, 2 * copy->capacity()));
   Yielder yielder(loop_, yieldSlice_);
   yielder.YieldNow();
+  size_t rows = 0;
   for (int position = 0; position <= last; ++position) {
     if (position > 0) yielder.Yield();
     // The list may have been shortened while the window had its turn.
     if (!list_.Exists(position)) continue;
     const DownloadItem& item = list_.At(position);
-    copy->push_back({item.ID, item.Video_URL, item.FileName, item.Status, item.FileSize, item.Key});
+    if (rows == copy->size()) copy->emplace_back();
+    // Assigning keeps the row's own text buffers where they are big enough.
+    DisplayRow& row = (*copy)[rows++];
+    row.ID = item.ID;
+    row.Video_URL = item.Video_URL;
+    row.FileName = item.FileName;
+    row.Status = item.Status;
+    row.FileSize = item.FileSize;
+    row.Key = item.Key;
   }
+  copy->resize(rows);
   return copy;
 }
 
