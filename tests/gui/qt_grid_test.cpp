@@ -130,6 +130,17 @@ TEST_F(GridTest, FullLayoutAtFirstAddAndAgainAfterTheListWasEmptied) {
   ExpectFullLayout();
 }
 
+TEST_F(GridTest, ColumnWidenedByTheUserStaysWideThroughRebuilds) {
+  Add(1);
+  // As a drag on the header's edge does.
+  grid_.View().horizontalHeader()->resizeSection(kColFileName, 200);
+  Add(2);
+  list_.At(0).Status = "42";
+  display_.FillDownloadList();
+  EXPECT_EQ(grid_.View().columnWidth(kColFileName), 200);
+  EXPECT_EQ(grid_.View().columnWidth(kColVideoUrl), kPixelWidths[kColVideoUrl]);
+}
+
 TEST_F(GridTest, OnlyTheFileNameTakesAnEditor) {
   Add(2);
   for (int column = 0; column < kGridColumnCount; ++column) {

@@ -74,8 +74,11 @@ void QtGrid::SetDataSource(std::shared_ptr<DisplayCopy> copy) {
   // An unbound grid forgets its layout; the next binding is laid out afresh.
   if (!copy) model_->ResetLayout();
   selectionOrder_.clear();
+  bool wasBound = model_->IsBound();
   model_->Bind(std::move(copy));
-  ApplyWidths();
+  // A bound grid keeps its columns' widths, also those the user dragged;
+  // only columns that came back from nothing take the layout's.
+  if (!wasBound) ApplyWidths();
   if (model_->IsBound()) {
     if (GridEvents* events = model_->Events()) events->InitializeLayout();
   }
