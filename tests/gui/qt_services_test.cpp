@@ -4,9 +4,11 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
+#include <QWidget>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -122,6 +124,43 @@ TEST(QtEventLoopTest, TurnsAtMostOncePerSlice) {
     EXPECT_EQ(loop.Turns(), c.runs ? 1 : 0);
     QCoreApplication::processEvents();
   }
+}
+
+// Paints the number it was last given.
+class CountingPainter : public QWidget {
+ public:
+  int value = 0;
+  int paints = 0;
+  int paintedValue = -1;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    ++paints;
+    paintedValue = value;
+  }
+};
+
+TEST(QtEventLoopTest, LongOperationRepaintsOncePerPaintIntervalAndTheLastStateAfter) {
+  CountingPainter widget;
+  widget.resize(100, 40);
+  widget.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
+  QCoreApplication::processEvents();
+  const auto interval = std::chrono::milliseconds(50);
+  QtEventLoop loop(std::chrono::microseconds(0), interval);
+  int before = widget.paints;
+  QElapsedTimer elapsed;
+  elapsed.start();
+  for (int n = 1; n <= 300; ++n) {
+    widget.value = n;
+    widget.update();
+    loop.DoEvents();
+  }
+  long long windows = elapsed.elapsed() / interval.count() + 1;
+  EXPECT_EQ(loop.Turns(), 300);
+  EXPECT_LE(widget.paints - before, windows + 1);
+  // The last state is painted once the operation is over.
+  QTRY_COMPARE_WITH_TIMEOUT(widget.paintedValue, 300, 5000);
 }
 
 TEST(QtWindowTest, CloseFromTheDesktopGoesToTheProgram) {
