@@ -1,5 +1,5 @@
-#include "list/flag_guard.h"
 #include "list/list_display.h"
+#include "platform/flag_guard.h"
 #include "run/file_naming.h"
 
 namespace reelcatch {

@@ -3,8 +3,8 @@
 #include <stdexcept>
 #include <utility>
 
-#include "list/flag_guard.h"
 #include "list/list_display.h"
+#include "platform/flag_guard.h"
 #include "platform/yielder.h"
 
 namespace reelcatch {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/flag_guard.h"
 #include "resolve/site_rules.h"
 #include "resolve/site_table.h"
 #include "transfer/download.h"
@@ -14,18 +15,6 @@ namespace reelcatch {
 namespace {
 
 constexpr const char* kPageFileName = "Parse.pgd";
-
-// Clears the flag however the fetch ends.
-class PreparingScope {
- public:
-  explicit PreparingScope(bool& flag) : flag_(flag) { flag_ = true; }
-  ~PreparingScope() { flag_ = false; }
-  PreparingScope(const PreparingScope&) = delete;
-  PreparingScope& operator=(const PreparingScope&) = delete;
-
- private:
-  bool& flag_;
-};
 
 std::filesystem::path CacheFolder() {
   const char* cache = std::getenv("XDG_CACHE_HOME");
@@ -44,7 +33,8 @@ std::string GetDownloadLink(const std::string& sLink, Download& control, RunStat
   control.SetUrl(sLink);
   control.SetLocalFile(pageFile);
   {
-    PreparingScope preparing(state.Preparing);
+    // Cleared however the fetch ends.
+    FlagGuard preparing(state.Preparing);
     // A stop confirmed before the fetch begins would be lost to the
     // transfer's fresh start: do not begin it.
     if (!state.CancelRequested) control.StartDownload();
