@@ -19,6 +19,10 @@ std::atomic<long> allocations{0};
 
 }  // namespace
 
+// GCC sees the replaced operator new inline and takes the free below for a
+// mismatch; both sides are malloc and free.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
 void* operator new(std::size_t size) {
   if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1);
   if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
