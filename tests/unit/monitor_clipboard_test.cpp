@@ -11,12 +11,11 @@
 #include "shell/mod_settings.h"
 #include "support/fake_ports.h"
 #include "transfer/download.h"
-#include "unit/shell_config_folder.h"
+#include "unit/frm_main_fixture.h"
 
 namespace reelcatch {
 namespace {
 
-constexpr const char* kChannel = "4242";
 constexpr const char* kPage = "http://www.youtube.com/watch?v=1";
 constexpr const char* kOtherPage = "http://www.dailymotion.com/video/2";
 // A YouTube page on a host that refuses at once.
@@ -24,27 +23,8 @@ constexpr const char* kRefusedPage = "http://127.0.0.1:1/youtube.com/watch?v=a";
 constexpr const char* kNotConnected =
     "You are not connected to the internet, Please connect first then try again";
 
-class ClipboardMonitorTest : public testing::ConfigFolderTest {
+class ClipboardMonitorTest : public testing::FrmMainFixture {
  protected:
-  void SetUp() override {
-    ConfigFolderTest::SetUp();
-    std::filesystem::create_directories(ProgramDir());
-    frm_ = std::make_unique<FrmMain>(fakes_.ports(), ProgramDir(), kChannel);
-    AsFake(frm_->Run().DownloadTimer()).SetName("tmrDownload");
-    AsFake(frm_->EndTimer()).SetName("tmrend");
-    AsFake(frm_->MonitorTimer()).SetName("tmrMonitor");
-    frm_->Control().SetTimeouts(10, 10);
-  }
-  void TearDown() override { frm_.reset(); }
-
-  std::string ProgramDir() const { return temp_.Path() + "/program"; }
-  std::string Watcher() const { return ProgramDir() + "/reelcatch-clip"; }
-
-  void LoadAndForget() {
-    frm_->Form_Load();
-    fakes_.log.clear();
-  }
-
   // Starts a run over one page whose fetch fails fast and runs action once,
   // from the event loop, while that page is being fetched.
   void RunAndDuringPageFetch(std::function<void()> action) {
@@ -65,8 +45,6 @@ class ClipboardMonitorTest : public testing::ConfigFolderTest {
     return count;
   }
 
-  FakePorts fakes_;
-  std::unique_ptr<FrmMain> frm_;
   bool hookDone_ = false;
 };
 

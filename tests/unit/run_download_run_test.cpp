@@ -13,12 +13,11 @@
 #include "shell/frm_main.h"
 #include "support/fake_ports.h"
 #include "transfer/download.h"
-#include "unit/shell_config_folder.h"
+#include "unit/frm_main_fixture.h"
 
 namespace reelcatch {
 namespace {
 
-constexpr const char* kChannel = "4242";
 constexpr const char* kPage = "http://www.youtube.com/watch?v=1";
 // YouTube pages on a host that refuses at once: their fetch fails fast, with
 // the event loop turning while it is under way.
@@ -52,22 +51,14 @@ struct ItemTexts {
   }
 };
 
-class DownloadRunTest : public testing::ConfigFolderTest {
+class DownloadRunTest : public testing::FrmMainFixture {
  protected:
   void SetUp() override {
-    ConfigFolderTest::SetUp();
-    std::filesystem::create_directories(ProgramDir());
-    frm_ = std::make_unique<FrmMain>(fakes_.ports(), ProgramDir(), kChannel);
-    AsFake(frm_->Run().DownloadTimer()).SetName("tmrDownload");
-    AsFake(frm_->EndTimer()).SetName("tmrend");
-    AsFake(frm_->MonitorTimer()).SetName("tmrMonitor");
-    frm_->Control().SetTimeouts(10, 10);
+    FrmMainFixture::SetUp();
     frm_->Form_Load();
     fakes_.log.clear();
   }
-  void TearDown() override { frm_.reset(); }
 
-  std::string ProgramDir() const { return temp_.Path() + "/program"; }
   DownloadRun& Run() { return frm_->Run(); }
 
   void Add(const std::string& url) {
@@ -101,8 +92,6 @@ class DownloadRunTest : public testing::ConfigFolderTest {
 
   void StopThenStartDuringAPageFetch(const std::function<void()>& start);
 
-  FakePorts fakes_;
-  std::unique_ptr<FrmMain> frm_;
   bool hookDone_ = false;
 };
 

@@ -11,12 +11,11 @@
 #include "shell/mod_settings.h"
 #include "support/fake_ports.h"
 #include "transfer/download.h"
-#include "unit/shell_config_folder.h"
+#include "unit/frm_main_fixture.h"
 
 namespace reelcatch {
 namespace {
 
-constexpr const char* kChannel = "4242";
 // A YouTube page on a host that refuses at once: its fetch fails fast, with
 // the event loop turning while it is under way.
 constexpr const char* kRefusedPage = "http://127.0.0.1:1/youtube.com/watch?v=a";
@@ -25,28 +24,9 @@ constexpr const char* kAboutText =
     "Version 1.0.0.0\r\nReelcatch is an easy to use program to download video files from "
     "google,youtube,iFilm and other 9 video sharing sites to your PC.";
 
-class FrmMainTest : public testing::ConfigFolderTest {
+class FrmMainTest : public testing::FrmMainFixture {
  protected:
-  void SetUp() override {
-    ConfigFolderTest::SetUp();
-    std::filesystem::create_directories(ProgramDir());
-    frm_ = std::make_unique<FrmMain>(fakes_.ports(), ProgramDir(), kChannel);
-    AsFake(frm_->Run().DownloadTimer()).SetName("tmrDownload");
-    AsFake(frm_->EndTimer()).SetName("tmrend");
-    AsFake(frm_->MonitorTimer()).SetName("tmrMonitor");
-    frm_->Control().SetTimeouts(10, 10);
-  }
-  void TearDown() override { frm_.reset(); }
-
-  std::string ProgramDir() const { return temp_.Path() + "/program"; }
-  std::string Watcher() const { return ProgramDir() + "/reelcatch-clip"; }
   std::string DefaultFolder() const { return Home() + "/Downloaded Videos"; }
-
-  void LoadAndForget() {
-    frm_->Form_Load();
-    fakes_.log.clear();
-    fakes_.movie.ClearSets();
-  }
 
   // Starts a run over one page whose fetch fails fast and runs action once,
   // from the event loop, while that page is being fetched.
@@ -60,8 +40,6 @@ class FrmMainTest : public testing::ConfigFolderTest {
     frm_->Flash_FSCommand("IDC_FS_stopDownload", "");
   }
 
-  FakePorts fakes_;
-  std::unique_ptr<FrmMain> frm_;
   bool hookDone_ = false;
 };
 
