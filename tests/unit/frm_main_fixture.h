@@ -1,9 +1,12 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "list/add_download_url.h"
+#include "run/download_run.h"
 #include "shell/frm_main.h"
 #include "support/fake_ports.h"
 #include "transfer/download.h"
@@ -38,8 +41,24 @@ class FrmMainFixture : public ConfigFolderTest {
     fakes_.movie.ClearSets();
   }
 
+  // Starts a run over one page whose fetch fails fast (its host refuses at
+  // once) and runs action once, from the event loop, while it is fetched.
+  void RunAndDuringPageFetch(std::function<void()> action) {
+    AddDownloadURL(kRefusedPage, frm_->List(), frm_->Display(), frm_->Run().State());
+    fakes_.loop.SetHook([this, action] {
+      if (hookDone_ || !frm_->Run().State().Preparing) return;
+      hookDone_ = true;
+      action();
+    });
+    frm_->Flash_FSCommand("IDC_FS_stopDownload", "");
+    ASSERT_TRUE(hookDone_);
+  }
+
+  static constexpr const char* kRefusedPage = "http://127.0.0.1:1/youtube.com/watch?v=a";
+
   FakePorts fakes_;
   std::unique_ptr<FrmMain> frm_;
+  bool hookDone_ = false;
 };
 
 }  // namespace reelcatch::testing

@@ -18,34 +18,17 @@ namespace {
 
 constexpr const char* kPage = "http://www.youtube.com/watch?v=1";
 constexpr const char* kOtherPage = "http://www.dailymotion.com/video/2";
-// A YouTube page on a host that refuses at once.
-constexpr const char* kRefusedPage = "http://127.0.0.1:1/youtube.com/watch?v=a";
 constexpr const char* kNotConnected =
     "You are not connected to the internet, Please connect first then try again";
 
 class ClipboardMonitorTest : public testing::FrmMainFixture {
  protected:
-  // Starts a run over one page whose fetch fails fast and runs action once,
-  // from the event loop, while that page is being fetched.
-  void RunAndDuringPageFetch(std::function<void()> action) {
-    AddDownloadURL(kRefusedPage, frm_->List(), frm_->Display(), frm_->Run().State());
-    fakes_.loop.SetHook([this, action] {
-      if (hookDone_ || !frm_->Run().State().Preparing) return;
-      hookDone_ = true;
-      action();
-    });
-    frm_->Flash_FSCommand("IDC_FS_stopDownload", "");
-    ASSERT_TRUE(hookDone_);
-  }
-
   int NotConnectedMessages() const {
     int count = 0;
     for (const FakeMessage& message : fakes_.dialogs.Messages())
       count += message.text == kNotConnected;
     return count;
   }
-
-  bool hookDone_ = false;
 };
 
 TEST_F(ClipboardMonitorTest, DeliveryWhileIdleAddsShowsAndArmsTheStart) {

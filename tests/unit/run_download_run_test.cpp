@@ -91,8 +91,6 @@ class DownloadRunTest : public testing::FrmMainFixture {
   }
 
   void StopThenStartDuringAPageFetch(const std::function<void()>& start);
-
-  bool hookDone_ = false;
 };
 
 TEST_F(DownloadRunTest, EmptyListIsReportedBeforeAnythingElse) {

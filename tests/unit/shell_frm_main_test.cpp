@@ -16,9 +16,6 @@
 namespace reelcatch {
 namespace {
 
-// A YouTube page on a host that refuses at once: its fetch fails fast, with
-// the event loop turning while it is under way.
-constexpr const char* kRefusedPage = "http://127.0.0.1:1/youtube.com/watch?v=a";
 constexpr const char* kCancelQuestion = "Are you sure that you want to cancel downloading?";
 constexpr const char* kAboutText =
     "Version 1.0.0.0\r\nReelcatch is an easy to use program to download video files from "
@@ -27,20 +24,6 @@ constexpr const char* kAboutText =
 class FrmMainTest : public testing::FrmMainFixture {
  protected:
   std::string DefaultFolder() const { return Home() + "/Downloaded Videos"; }
-
-  // Starts a run over one page whose fetch fails fast and runs action once,
-  // from the event loop, while that page is being fetched.
-  void RunAndDuringPageFetch(std::function<void()> action) {
-    AddDownloadURL(kRefusedPage, frm_->List(), frm_->Display(), frm_->Run().State());
-    fakes_.loop.SetHook([this, action] {
-      if (hookDone_ || !frm_->Run().State().Preparing) return;
-      hookDone_ = true;
-      action();
-    });
-    frm_->Flash_FSCommand("IDC_FS_stopDownload", "");
-  }
-
-  bool hookDone_ = false;
 };
 
 TEST_F(FrmMainTest, StartsUpInOrderWithMonitoringStartedBeforeTheHook) {
