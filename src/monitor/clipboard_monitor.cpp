@@ -1,10 +1,10 @@
 // Clipboard monitoring: the watcher program delivers each copied address to
 // the window; the older polling path reads the clipboard itself.
 #include "list/add_download_url.h"
+#include "platform/movie_variables.h"
 #include "resolve/site_table.h"
 #include "run/download_run.h"
 #include "shell/frm_main.h"
-#include "surface/movie_variables.h"
 
 namespace reelcatch {
 

@@ -2,11 +2,11 @@
 
 #include <cstdlib>
 
+#include "platform/movie_variables.h"
 #include "resolve/get_download_link.h"
 #include "run/download_run.h"
 #include "shell/cregister.h"
 #include "shell/mod_settings.h"
-#include "surface/movie_variables.h"
 #include "transfer/download.h"
 #include "version.h"
 

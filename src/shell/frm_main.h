@@ -5,9 +5,9 @@
 
 #include "list/download_list.h"
 #include "list/list_display.h"
-#include "run/run_state.h"
+#include "resolve/run_state.h"
+#include "run/settings.h"
 #include "shell/ports.h"
-#include "shell/settings.h"
 
 namespace reelcatch {
 

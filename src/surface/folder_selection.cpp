@@ -1,7 +1,7 @@
 #include "surface/folder_selection.h"
 
+#include "platform/movie_variables.h"
 #include "shell/frm_main.h"
-#include "surface/movie_variables.h"
 
 namespace reelcatch {
 

@@ -1,4 +1,4 @@
-#include "run/file_naming.h"
+#include "resolve/file_naming.h"
 
 #include <charconv>
 #include <cmath>
