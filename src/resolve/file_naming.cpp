@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "list/download_list.h"
+#include "resolve/item_texts.h"
 
 namespace reelcatch {
 
