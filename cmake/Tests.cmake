@@ -43,6 +43,9 @@ if(REELCATCH_DESKTOP)
   endforeach()
 endif()
 
+# An include that points up the engine's layers fails the suite.
+add_test(NAME check_layers COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-layers)
+
 # The sample site of the demo.
 add_executable(reelcatch-sample-site tests/demo/sample_site_server.cpp)
 target_link_libraries(reelcatch-sample-site PRIVATE reelcatch_test_support)

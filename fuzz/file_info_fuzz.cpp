@@ -9,9 +9,9 @@
 
 #include "fuzz_support.h"
 #include "platform/event_loop.h"
+#include "resolve/file_naming.h"
 #include "resolve/site_table.h"
 #include "run/file_info.h"
-#include "run/file_naming.h"
 #include "transfer/download.h"
 
 namespace {

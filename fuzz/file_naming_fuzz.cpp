@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "run/file_naming.h"
+#include "resolve/file_naming.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "run/file_naming.h"
+#include "resolve/file_naming.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "list/download_list.h"
 #include "list/list_display.h"
-#include "run/run_state.h"
+#include "resolve/run_state.h"
 
 namespace reelcatch {
 

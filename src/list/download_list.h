@@ -5,6 +5,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "resolve/item_texts.h"
+
 namespace reelcatch {
 
 // One entry of the download list. ID is always the 1-based position; Key is
@@ -18,23 +20,6 @@ struct DownloadItem {
   std::string FileSize;
   uint64_t Key = 0;
 };
-
-// Texts the list's fields take.
-namespace texts {
-inline constexpr const char* kWaiting = "Waiting";
-inline constexpr const char* kNotSupported = "Link is not supported";
-inline constexpr const char* kPreparingStart = "Preperaing (0%)";
-inline constexpr const char* kPreparingBytes = "Preperaing...";
-inline constexpr const char* kStartDownloading = "Start Downloading...";
-inline constexpr const char* kError = "ERROR";
-inline constexpr const char* kComplete = "Complete";
-inline constexpr const char* kCancelled = "Cancelled";
-inline constexpr const char* kAutoDetect = "Waiting (Auto Detect)";
-inline constexpr const char* kUnsupportedLink = "Un supported link";
-inline constexpr const char* kProcessFailed = "Process failed.";
-inline constexpr const char* kEnterFileName = "Enter File Name";
-inline constexpr const char* kUnknownSize = "????";
-}  // namespace texts
 
 // The program's one list of page addresses, in memory only. Every operation
 // keeps ID equal to position + 1.

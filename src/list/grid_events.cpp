@@ -1,6 +1,6 @@
 #include "list/list_display.h"
 #include "platform/flag_guard.h"
-#include "run/file_naming.h"
+#include "resolve/file_naming.h"
 
 namespace reelcatch {
 

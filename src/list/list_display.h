@@ -8,9 +8,9 @@
 #include <optional>
 #include <string>
 
-#include "list/display_copy.h"
 #include "list/download_list.h"
 #include "platform/dialogs.h"
+#include "platform/display_copy.h"
 #include "platform/event_loop.h"
 #include "platform/grid.h"
 

@@ -1,42 +1,57 @@
-// Clipboard monitoring: the watcher program delivers each copied address to
-// the window; the older polling path reads the clipboard itself.
+#include "monitor/clipboard_monitor.h"
+
+#include <utility>
+
 #include "list/add_download_url.h"
+#include "platform/movie_variables.h"
 #include "resolve/site_table.h"
-#include "run/download_run.h"
-#include "shell/frm_main.h"
-#include "surface/movie_variables.h"
 
 namespace reelcatch {
 
 namespace {
 constexpr const char* kWatcherName = "/reelcatch-clip";
+constexpr int kMonitorPollMs = 2000;
+}  // namespace
+
+ClipboardMonitor::ClipboardMonitor(MonitorPorts ports, DownloadList& list, ListDisplay& display,
+                                   DownloadRun& run, Settings& settings, std::string programDir,
+                                   std::string channel)
+    : ports_(ports),
+      list_(list),
+      display_(display),
+      run_(run),
+      settings_(settings),
+      programDir_(std::move(programDir)),
+      channel_(std::move(channel)),
+      tmrMonitor_(ports.timers.CreateTimer([this] { tmrMonitor_Timer(); })) {
+  tmrMonitor_->SetInterval(kMonitorPollMs);
 }
 
-void FrmMain::Monitor(bool bState) {
+void ClipboardMonitor::Monitor(bool bState) {
   ports_.shell.Launch(programDir_ + kWatcherName, {bState ? channel_ : std::string("Exit")});
   settings_.URLMon = bState;
 }
 
-void FrmMain::txtMonitor_Change(const std::string& text) {
+void ClipboardMonitor::txtMonitor_Change(const std::string& text) {
   if (text.empty()) return;
-  AddDownloadURL(text, list_, display_, run_->State());
+  AddDownloadURL(text, list_, display_, run_.State());
   SetMovieVariable(ports_.movie, "_root.video_url", text);
-  if (!run_->State().Downloading) run_->ArmStart();
+  if (!run_.State().Downloading) run_.ArmStart();
 }
 
-void FrmMain::chkMonitor_Click() {
+void ClipboardMonitor::chkMonitor_Click() {
   LastClipText.clear();
   bool on = !tmrMonitor_->Enabled();
   tmrMonitor_->SetEnabled(on);
   settings_.URLMon = on;
 }
 
-void FrmMain::tmrMonitor_Timer() {
+void ClipboardMonitor::tmrMonitor_Timer() {
   std::string text = ports_.clipboard.Text();
   if (text != LastClipText && GetSiteId(text) != -1) {
-    AddDownloadURL(text, list_, display_, run_->State());
+    AddDownloadURL(text, list_, display_, run_.State());
     SetMovieVariable(ports_.movie, "_root.video_url", text);
-    if (!run_->State().Downloading) run_->cmdStartDownload_Click();
+    if (!run_.State().Downloading) run_.cmdStartDownload_Click();
   }
   LastClipText = text;
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "list/display_copy.h"
+#include "platform/display_copy.h"
 
 namespace reelcatch {
 

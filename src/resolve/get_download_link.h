@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "run/run_state.h"
+#include "resolve/run_state.h"
 
 namespace reelcatch {
 

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "list/add_download_url.h"
-#include "run/file_naming.h"
+#include "resolve/file_naming.h"
 
 namespace reelcatch {
 

@@ -12,8 +12,8 @@
 #include "platform/network.h"
 #include "platform/timers.h"
 #include "platform/window.h"
-#include "run/run_state.h"
-#include "shell/settings.h"
+#include "resolve/run_state.h"
+#include "run/settings.h"
 #include "transfer/download.h"
 
 namespace reelcatch {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "resolve/file_naming.h"
 #include "resolve/site_table.h"
-#include "run/file_naming.h"
 #include "transfer/download.h"
 
 namespace reelcatch {

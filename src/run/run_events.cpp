@@ -2,8 +2,8 @@
 // control's reports into the running item's status text.
 #include <string>
 
+#include "resolve/file_naming.h"
 #include "run/download_run.h"
-#include "run/file_naming.h"
 
 namespace reelcatch {
 

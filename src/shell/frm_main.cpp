@@ -2,11 +2,14 @@
 
 #include <cstdlib>
 
+#include "monitor/clipboard_monitor.h"
+#include "platform/movie_variables.h"
 #include "resolve/get_download_link.h"
 #include "run/download_run.h"
 #include "shell/cregister.h"
 #include "shell/mod_settings.h"
-#include "surface/movie_variables.h"
+#include "surface/folder_selection.h"
+#include "surface/fs_command.h"
 #include "transfer/download.h"
 #include "version.h"
 
@@ -15,7 +18,6 @@ namespace reelcatch {
 namespace {
 
 constexpr int kEndDelayMs = 200;
-constexpr int kMonitorPollMs = 2000;
 
 std::string AboutText() {
   return "Version " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + ".0." +
@@ -29,10 +31,10 @@ std::string AboutText() {
 FrmMain::FrmMain(Ports ports, std::string programDir, std::string channel)
     : ports_(ports),
       programDir_(std::move(programDir)),
-      channel_(std::move(channel)),
       display_(list_, ports.grid, ports.loop, ports.dialogs),
       download_(std::make_unique<Download>(ports.loop)),
-      register_(std::make_unique<CRegister>()) {
+      register_(std::make_unique<CRegister>()),
+      hook_(ports.grid) {
   run_ = std::make_unique<DownloadRun>(
       list_, display_, *download_, settings_,
       RunPorts{ports.movie, ports.tray, ports.dialogs, ports.network, ports.timers},
@@ -42,12 +44,19 @@ FrmMain::FrmMain(Ports ports, std::string programDir, std::string channel)
     EndMe();
   });
   tmrEnd_->SetInterval(kEndDelayMs);
-  tmrMonitor_ = ports.timers.CreateTimer([this] { tmrMonitor_Timer(); });
-  tmrMonitor_->SetInterval(kMonitorPollMs);
+  commands_ = std::make_unique<CommandTarget>(
+      CommandTarget{ports.window, ports.tray, ports.shell, ports.movie, ports.dialogs, list_,
+                    display_, *run_, settings_, programDir_, [this] { EndMe(); },
+                    [this](bool on) { Monitor(on); }, [this] { SaveCurrentSettings(); }});
+  monitor_ = std::make_unique<ClipboardMonitor>(
+      MonitorPorts{ports.shell, ports.clipboard, ports.movie, ports.timers}, list_, display_, *run_,
+      settings_, programDir_, std::move(channel));
   ports.grid.SetEvents(&display_);
 }
 
 FrmMain::~FrmMain() { ports_.grid.SetEvents(nullptr); }
+
+Timer& FrmMain::MonitorTimer() { return monitor_->MonitorTimer(); }
 
 void FrmMain::Form_Load() {
   // The site box's "Auto" entry is the only one; nothing reads it.
@@ -106,5 +115,21 @@ void FrmMain::mnuMonitor_Click() {
 }
 
 void FrmMain::mnuExit_Click() { tmrEnd_->SetEnabled(true); }
+
+void FrmMain::Flash_FSCommand(const std::string& command, const std::string&) {
+  RunFaceCommand(*commands_, command);
+}
+
+void FrmMain::Monitor(bool bState) { monitor_->Monitor(bState); }
+void FrmMain::txtMonitor_Change(const std::string& text) { monitor_->txtMonitor_Change(text); }
+void FrmMain::chkMonitor_Click() { monitor_->chkMonitor_Click(); }
+void FrmMain::tmrMonitor_Timer() { monitor_->tmrMonitor_Timer(); }
+
+void FrmMain::cmdBrowse_Click() { PickDownloadDir(ports_.dialogs, ports_.movie, settings_); }
+void FrmMain::SaveCurrentSettings() { SaveSettings(*register_, settings_); }
+
+void FrmMain::MainWindowWheel(int delta) { hook_.MainWindowWheel(delta); }
+void FrmMain::ScrollUp() { hook_.ScrollUp(); }
+void FrmMain::ScrollDown() { hook_.ScrollDown(); }
 
 }  // namespace reelcatch

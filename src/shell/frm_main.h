@@ -5,20 +5,24 @@
 
 #include "list/download_list.h"
 #include "list/list_display.h"
-#include "run/run_state.h"
+#include "resolve/run_state.h"
+#include "run/settings.h"
 #include "shell/ports.h"
-#include "shell/settings.h"
+#include "surface/window_hook.h"
 
 namespace reelcatch {
 
 class Download;
 class DownloadRun;
 class CRegister;
+class ClipboardMonitor;
+struct CommandTarget;
 
 // The main window: the composition root. It owns the list, the one Download
-// control, the run and its state, the settings and the timers, and carries
-// the window's operations: start-up, shutdown, the face's commands, the tray
-// menu's handlers and the clipboard monitor's deliveries.
+// control, the run and its state, the settings and the timers, and wires the
+// parts that act on them (the face's commands, the clipboard monitor, the
+// window hook), none of which knows the window. Their operations are reached
+// through it by name.
 class FrmMain {
  public:
   // programDir is the folder the program runs from (Main.qml, Help.html and
@@ -65,13 +69,12 @@ class FrmMain {
   Download& Control() { return *download_; }
   Settings& CurrentSettings() { return settings_; }
   Timer& EndTimer() { return *tmrEnd_; }
-  Timer& MonitorTimer() { return *tmrMonitor_; }
+  Timer& MonitorTimer();
   const std::string& ProgramDir() const { return programDir_; }
 
  private:
   Ports ports_;
   std::string programDir_;
-  std::string channel_;
   DownloadList list_;
   ListDisplay display_;
   Settings settings_;
@@ -79,8 +82,9 @@ class FrmMain {
   std::unique_ptr<DownloadRun> run_;
   std::unique_ptr<CRegister> register_;
   std::unique_ptr<Timer> tmrEnd_;
-  std::unique_ptr<Timer> tmrMonitor_;
-  std::string LastClipText;
+  WheelScroller hook_;
+  std::unique_ptr<CommandTarget> commands_;
+  std::unique_ptr<ClipboardMonitor> monitor_;
 };
 
 }  // namespace reelcatch

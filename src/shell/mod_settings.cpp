@@ -3,8 +3,8 @@
 #include <exception>
 #include <string_view>
 
+#include "platform/movie_variables.h"
 #include "shell/user_folders.h"
-#include "surface/movie_variables.h"
 
 namespace reelcatch {
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "platform/movie.h"
+#include "run/settings.h"
 #include "shell/cregister.h"
-#include "shell/settings.h"
 
 namespace reelcatch {
 

@@ -1,7 +1,6 @@
 #include "surface/folder_selection.h"
 
-#include "shell/frm_main.h"
-#include "surface/movie_variables.h"
+#include "platform/movie_variables.h"
 
 namespace reelcatch {
 
@@ -11,11 +10,11 @@ std::string BrowseForFolder(Dialogs& dialogs, const std::string& sPrompt) {
   return path.substr(0, path.find('\0'));
 }
 
-void FrmMain::cmdBrowse_Click() {
-  std::string folder = BrowseForFolder(ports_.dialogs, kBrowsePrompt);
+void PickDownloadDir(Dialogs& dialogs, Movie& movie, Settings& settings) {
+  std::string folder = BrowseForFolder(dialogs, kBrowsePrompt);
   if (folder.empty()) return;
-  SetMovieVariable(ports_.movie, "_root.download_dir", folder);
-  settings_.DownloadDir = folder;
+  SetMovieVariable(movie, "_root.download_dir", folder);
+  settings.DownloadDir = folder;
 }
 
 }  // namespace reelcatch

@@ -1,14 +1,12 @@
 // The face's commands: a table from command name to operation, compared
 // exactly, in order; the arguments are never looked at.
+#include "surface/fs_command.h"
+
 #include <array>
-#include <functional>
 #include <string_view>
 
 #include "list/add_download_url.h"
-#include "run/download_run.h"
-#include "shell/cregister.h"
-#include "shell/frm_main.h"
-#include "shell/mod_settings.h"
+#include "surface/folder_selection.h"
 #include "surface/web_site.h"
 
 namespace reelcatch {
@@ -19,68 +17,62 @@ bool BlankOnly(const std::string& text) { return text.find_first_not_of(' ') == 
 
 struct Command {
   std::string_view name;
-  void (*run)(FrmMain& window, Ports& ports);
+  void (*run)(const CommandTarget& w);
 };
+
+void SetMonitoring(const CommandTarget& w, bool on) {
+  w.monitor(on);
+  w.settings.URLMon = on;
+  w.saveSettings();
+}
 
 }  // namespace
 
-void FrmMain::Flash_FSCommand(const std::string& command, const std::string&) {
+void RunFaceCommand(const CommandTarget& target, const std::string& command) {
   static const std::array<Command, 20> kCommands = {{
-      {"IDC_FS_Drag", [](FrmMain&, Ports& p) { p.window.DragWindow(); }},
-      {"IDC_FS_Minimize", [](FrmMain&, Ports& p) { p.window.Minimize(); }},
+      {"IDC_FS_Drag", [](const CommandTarget& w) { w.window.DragWindow(); }},
+      {"IDC_FS_Minimize", [](const CommandTarget& w) { w.window.Minimize(); }},
       {"IDC_FS_Tray",
-       [](FrmMain&, Ports& p) {
+       [](const CommandTarget& w) {
          // Without a tray icon a hidden window could never come back.
-         if (!p.tray.Available()) return p.window.Minimize();
-         p.window.Hide();
-         p.tray.SetInTray(true);
+         if (!w.tray.Available()) return w.window.Minimize();
+         w.window.Hide();
+         w.tray.SetInTray(true);
        }},
-      {"IDC_FS_Close", [](FrmMain& w, Ports&) { w.EndMe(); }},
-      {"IDC_FS_Slider", [](FrmMain& w, Ports&) { w.Display().HideDownloadGrid(); }},
-      {"IDC_FS_Download", [](FrmMain& w, Ports&) { w.Display().ShowDownloadGrid(); }},
-      {"IDC_FS_About", [](FrmMain& w, Ports&) { w.Display().HideDownloadGrid(); }},
-      {"IDC_FS_Help", [](FrmMain& w, Ports& p) { p.shell.Open(w.ProgramDir() + "/Help.html"); }},
-      {"ID_FS_webSite", [](FrmMain&, Ports& p) { p.shell.Open(kWebSite); }},
-      {"IDC_FS_startDownload", [](FrmMain& w, Ports&) { w.Run().ArmStart(); }},
-      {"IDC_FS_stopDownload", [](FrmMain& w, Ports&) { w.Run().cmdStartDownload_Click(); }},
+      {"IDC_FS_Close", [](const CommandTarget& w) { w.endMe(); }},
+      {"IDC_FS_Slider", [](const CommandTarget& w) { w.display.HideDownloadGrid(); }},
+      {"IDC_FS_Download", [](const CommandTarget& w) { w.display.ShowDownloadGrid(); }},
+      {"IDC_FS_About", [](const CommandTarget& w) { w.display.HideDownloadGrid(); }},
+      {"IDC_FS_Help", [](const CommandTarget& w) { w.shell.Open(w.programDir + "/Help.html"); }},
+      {"ID_FS_webSite", [](const CommandTarget& w) { w.shell.Open(kWebSite); }},
+      {"IDC_FS_startDownload", [](const CommandTarget& w) { w.run.ArmStart(); }},
+      {"IDC_FS_stopDownload", [](const CommandTarget& w) { w.run.cmdStartDownload_Click(); }},
       {"IDC_FS_addDownloadURL",
-       [](FrmMain& w, Ports& p) {
-         std::string url = p.movie.GetVariable("_root.video_url");
-         RunState& state = w.Run().State();
-         if (!BlankOnly(url)) AddDownloadURL(url, w.List(), w.Display(), state);
-         if (state.Downloading) LocateRunningRow(w.List(), w.Display(), state);
+       [](const CommandTarget& w) {
+         std::string url = w.movie.GetVariable("_root.video_url");
+         RunState& state = w.run.State();
+         if (!BlankOnly(url)) AddDownloadURL(url, w.list, w.display, state);
+         if (state.Downloading) LocateRunningRow(w.list, w.display, state);
        }},
-      {"IDC_FS_selectAllD", [](FrmMain& w, Ports&) { w.Display().SelectAllItems(); }},
-      {"IDC_FS_removeSelectedD", [](FrmMain& w, Ports&) { w.Display().RemoveSelected(); }},
-      {"IDC_FS_moveUp", [](FrmMain& w, Ports&) { w.Display().MoveSelectedUp(); }},
-      {"IDC_FS_moveDown", [](FrmMain& w, Ports&) { w.Display().MoveSelectedDown(); }},
-      {"ID_FS_clearComplete", [](FrmMain& w, Ports&) { w.Display().ClearCompleted(); }},
+      {"IDC_FS_selectAllD", [](const CommandTarget& w) { w.display.SelectAllItems(); }},
+      {"IDC_FS_removeSelectedD", [](const CommandTarget& w) { w.display.RemoveSelected(); }},
+      {"IDC_FS_moveUp", [](const CommandTarget& w) { w.display.MoveSelectedUp(); }},
+      {"IDC_FS_moveDown", [](const CommandTarget& w) { w.display.MoveSelectedDown(); }},
+      {"ID_FS_clearComplete", [](const CommandTarget& w) { w.display.ClearCompleted(); }},
       {"ID_FS_downloadBrowse",
-       [](FrmMain& w, Ports&) {
-         w.cmdBrowse_Click();
-         w.SaveCurrentSettings();
+       [](const CommandTarget& w) {
+         PickDownloadDir(w.dialogs, w.movie, w.settings);
+         w.saveSettings();
        }},
-      {"ID_FS_autoDownloadCheck",
-       [](FrmMain& w, Ports&) {
-         w.Monitor(true);
-         w.CurrentSettings().URLMon = true;
-         w.SaveCurrentSettings();
-       }},
-      {"ID_FS_autoDownloadUncheck",
-       [](FrmMain& w, Ports&) {
-         w.Monitor(false);
-         w.CurrentSettings().URLMon = false;
-         w.SaveCurrentSettings();
-       }},
+      {"ID_FS_autoDownloadCheck", [](const CommandTarget& w) { SetMonitoring(w, true); }},
+      {"ID_FS_autoDownloadUncheck", [](const CommandTarget& w) { SetMonitoring(w, false); }},
   }};
   for (const Command& entry : kCommands) {
     if (entry.name == command) {
-      entry.run(*this, ports_);
+      entry.run(target);
       return;
     }
   }
 }
-
-void FrmMain::SaveCurrentSettings() { SaveSettings(*register_, settings_); }
 
 }  // namespace reelcatch

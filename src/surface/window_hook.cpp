@@ -1,11 +1,9 @@
-// The window hook's wheel: while the grid has the focus, one row per wheel
-// turn, whatever its size; a turn towards the user moves towards the end.
-#include "shell/frm_main.h"
+#include "surface/window_hook.h"
 
 namespace reelcatch {
 
-void FrmMain::MainWindowWheel(int delta) {
-  if (!ports_.grid.HasFocus()) return;
+void WheelScroller::MainWindowWheel(int delta) {
+  if (!grid_.HasFocus()) return;
   if (delta < 0) {
     ScrollUp();
   } else {
@@ -13,12 +11,12 @@ void FrmMain::MainWindowWheel(int delta) {
   }
 }
 
-void FrmMain::ScrollUp() {
-  if (ports_.grid.HasFocus()) ports_.grid.ScrollRows(1);
+void WheelScroller::ScrollUp() {
+  if (grid_.HasFocus()) grid_.ScrollRows(1);
 }
 
-void FrmMain::ScrollDown() {
-  if (ports_.grid.HasFocus()) ports_.grid.ScrollRows(0);
+void WheelScroller::ScrollDown() {
+  if (grid_.HasFocus()) grid_.ScrollRows(0);
 }
 
 }  // namespace reelcatch

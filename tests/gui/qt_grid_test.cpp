@@ -18,7 +18,7 @@
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_loop.h"
 #include "qt_app.h"
-#include "run/file_naming.h"
+#include "resolve/file_naming.h"
 
 namespace reelcatch {
 namespace {

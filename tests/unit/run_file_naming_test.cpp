@@ -5,7 +5,7 @@
 #include <ostream>
 #include <string>
 
-#include "run/file_naming.h"
+#include "resolve/file_naming.h"
 
 namespace reelcatch {
 namespace {

@@ -2,8 +2,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/movie_variables.h"
 #include "shell/mod_settings.h"
-#include "surface/movie_variables.h"
 #include "unit/shell_config_folder.h"
 
 namespace reelcatch {

@@ -1,4 +1,4 @@
-#include "surface/movie_variables.h"
+#include "platform/movie_variables.h"
 
 #include <exception>
 

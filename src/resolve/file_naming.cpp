@@ -1,11 +1,11 @@
-#include "run/file_naming.h"
+#include "resolve/file_naming.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <string_view>
 
-#include "list/download_list.h"
+#include "resolve/item_texts.h"
 
 namespace reelcatch {
 

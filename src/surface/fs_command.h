@@ -1,0 +1,40 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "list/download_list.h"
+#include "list/list_display.h"
+#include "platform/dialogs.h"
+#include "platform/movie.h"
+#include "platform/shell.h"
+#include "platform/window.h"
+#include "run/download_run.h"
+#include "run/settings.h"
+
+namespace reelcatch {
+
+// What the face's commands act on. The window's own operations come as
+// callbacks, so that the commands never know the window.
+struct CommandTarget {
+  Window& window;
+  Tray& tray;
+  Shell& shell;
+  Movie& movie;
+  Dialogs& dialogs;
+  DownloadList& list;
+  ListDisplay& display;
+  DownloadRun& run;
+  Settings& settings;
+  // Help.html lies there.
+  std::string programDir;
+  std::function<void()> endMe;
+  std::function<void(bool on)> monitor;
+  std::function<void()> saveSettings;
+};
+
+// Runs the operation of a face's command. Names are compared exactly, in
+// order; an unknown name does nothing.
+void RunFaceCommand(const CommandTarget& target, const std::string& command);
+
+}  // namespace reelcatch
