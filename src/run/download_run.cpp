@@ -1,7 +1,9 @@
 #include "run/download_run.h"
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 #include <utility>
 
@@ -24,17 +26,15 @@ constexpr const char* kNotConnectedText =
     "You are not connected to the internet, Please connect first then try again";
 
 // The first two characters of a size text read as -1, or not as a number at
-// all, when the server reported neither a size nor the file.
+// all, when the server reported neither a size nor the file. Read without
+// the user's locale: the size texts always write ".".
 bool SizeTextMarksFailure(const std::string& fileSize) {
-  std::string head = fileSize.substr(0, 2);
-  size_t used = 0;
-  try {
-    double value = std::stod(head, &used);
-    while (used < head.size() && head[used] == ' ') ++used;
-    return used != head.size() || value == -1.0;
-  } catch (...) {
-    return true;
-  }
+  std::string_view head = std::string_view(fileSize).substr(0, 2);
+  double value = 0;
+  auto [end, error] = std::from_chars(head.data(), head.data() + head.size(), value);
+  if (error != std::errc()) return true;
+  while (end != head.data() + head.size() && *end == ' ') ++end;
+  return end != head.data() + head.size() || value == -1.0;
 }
 
 // A name that can only be a file directly inside the download folder.

@@ -1,8 +1,5 @@
 #include "run/file_info.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "resolve/site_table.h"
 #include "run/file_naming.h"
 #include "transfer/download.h"
@@ -11,9 +8,11 @@ namespace reelcatch {
 
 namespace {
 
+// Without the locale, which may fold other letters (a Turkish "I").
 std::string LowerAscii(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
   return text;
 }
 
