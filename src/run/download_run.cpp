@@ -43,6 +43,13 @@ bool IsPlainFileName(const std::string& name) {
          name.find('\0') == std::string::npos;
 }
 
+// Removes the partial file of a transfer, never a folder in its place.
+void RemovePartialFile(const std::string& part) {
+  std::error_code error;
+  fs::file_status status = fs::symlink_status(part, error);
+  if (!error && (fs::is_regular_file(status) || fs::is_symlink(status))) fs::remove(part, error);
+}
+
 // Whether an item of the list has finished with its file called name.
 bool OwnedByFinishedItem(const DownloadList& list, const std::string& name) {
   for (const DownloadItem& item : list.Items()) {
@@ -64,9 +71,19 @@ DownloadRun::DownloadRun(DownloadList& list, ListDisplay& display, Download& con
       tmrDownload_(ports.timers.CreateTimer([this] { tmrDownload_Timer(); })) {
   tmrDownload_->SetInterval(kStartDelayMs);
   control_.SetEvents(this);
+  list_.SetRemovalObserver([this](uint64_t key) { ItemRemoved(key); });
 }
 
-DownloadRun::~DownloadRun() { control_.SetEvents(nullptr); }
+DownloadRun::~DownloadRun() {
+  list_.SetRemovalObserver(nullptr);
+  control_.SetEvents(nullptr);
+}
+
+void DownloadRun::ItemRemoved(uint64_t key) {
+  // Reaches a transfer that is waiting for bytes, too. It is no stop of the
+  // run: the run goes on with the item that took the removed one's place.
+  if (state_.Downloading && key == state_.CurrentKey) control_.CancelDownload();
+}
 
 void DownloadRun::ArmStart() { tmrDownload_->SetEnabled(true); }
 
@@ -215,7 +232,11 @@ DownloadRun::Outcome DownloadRun::TransferItem(int position, const std::string& 
     return Outcome::Stopped;
   }
   int now = CurrentPosition();
-  if (now < 0) return Outcome::Transferred;
+  if (now < 0) {
+    // The item was removed: what was written for it is nobody's now.
+    RemovePartialFile(part);
+    return Outcome::Transferred;
+  }
   // An error page is never the video, and an incomplete body never counts.
   bool good = completed && control_.StatusCode() < 400 &&
               !SizeTextMarksFailure(list_.At(now).FileSize);
