@@ -53,7 +53,7 @@ void AddDownloadURLs(const std::vector<std::string>& urls, DownloadList& list,
 void LocateRunningRow(DownloadList& list, ListDisplay& display, RunState& state) {
   int position = list.PositionOfKey(state.CurrentKey, state.CurrentIndex);
   if (state.CurrentKey != 0 && position >= 0) state.CurrentIndex = static_cast<int16_t>(position);
-  display.LocateCurrentRow(state.CurrentIndex);
+  display.LocateCurrentRow(state.CurrentKey);
 }
 
 }  // namespace reelcatch

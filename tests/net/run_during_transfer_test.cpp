@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -302,6 +303,46 @@ TEST_F(RunDuringTransfer, ProgressGoesToTheRunningItemsRowAfterTheGridWasRebuilt
   EXPECT_EQ(Item(0).Status, "Complete");
   EXPECT_FALSE(wrongRow) << "progress of b written into c's row";
   EXPECT_TRUE(rightRow);
+}
+
+TEST_F(RunDuringTransfer, PreparationGoesToTheRunningItemsRowWhenTheListChangesInARefill) {
+  Add(Serve("a.flv", "aaaa"));
+  Add(Serve("x.flv", "xxxx"));
+  std::string b = Serve("b.flv", std::string(5000, 'b'));
+  // A page of several reads, so its progress goes on after the edit.
+  server_.Route("/putfile.com/v/b.flv", Response::Ok("<embed src=\"" + server_.Url("/b.flv") +
+                                                     "\">" + std::string(10000, ' ')));
+  Add(b);
+  Add(Serve("c.flv", "cccc"));
+  frm_->List().At(0).Status = "Complete";
+  frm_->List().At(1).Status = "Complete";
+  const uint64_t bKey = frm_->List().At(2).Key;
+  std::string wrongRow;
+  auto check = [&] {
+    if (!Run().State().Preparing || Run().State().CurrentKey != bKey) return;
+    std::optional<int> row = frm_->Display().CurrentRow();
+    for (int r = 0; r < fakes_.grid.RowCount(); ++r) {
+      std::string address = fakes_.grid.CellText(r, kColVideoUrl);
+      bool shownAsPreparing = fakes_.grid.CellText(r, kColStatus).starts_with("Preperaing");
+      if (address != b && (row == r || shownAsPreparing)) wrongRow = address;
+    }
+  };
+  fakes_.loop.SetHook([&] {
+    // In a refill of the run's, while b's page arrives: the item in front
+    // of x goes and an address comes in the same turn.
+    if (done_ || !Run().State().Preparing || !frm_->Display().FillBusy()) return;
+    done_ = true;
+    frm_->List().DeleteItem(1);
+    Add(Serve("d.flv", "dddd"));
+    fakes_.loop.SetHook(check);
+  });
+
+  Run().cmdStartDownload_Click();
+
+  ASSERT_TRUE(done_);
+  EXPECT_EQ(wrongRow, "") << "b's preparation shown in the row of another item";
+  EXPECT_EQ(Item(1).Video_URL, b);
+  EXPECT_EQ(Item(1).Status, "Complete");
 }
 
 TEST_F(RunDuringTransfer, FailedTransfersNeverCountAsCompleteAndKeepTheOlderFile) {
