@@ -1,10 +1,30 @@
 #include "list/add_download_url.h"
 
+#include <string_view>
+
 #include "resolve/site_table.h"
 
 namespace reelcatch {
 
 namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Each line of what was given, without the blanks around it; blank lines
+// give nothing. A pasted address often carries a line end, and a paste of
+// several lines is several addresses.
+std::vector<std::string> AddressesIn(std::string_view text) {
+  std::vector<std::string> addresses;
+  while (!text.empty()) {
+    size_t end = text.find_first_of("\r\n");
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
+    while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
+    if (!line.empty()) addresses.emplace_back(line);
+  }
+  return addresses;
+}
 
 void AppendClassified(const std::string& url, DownloadList& list) {
   if (GetSiteId(url) != -1) {
@@ -23,7 +43,9 @@ void AddDownloadURL(const std::string& url, DownloadList& list, ListDisplay& dis
 
 void AddDownloadURLs(const std::vector<std::string>& urls, DownloadList& list,
                      ListDisplay& display, RunState& state) {
-  for (const std::string& url : urls) AppendClassified(url, list);
+  for (const std::string& given : urls) {
+    for (const std::string& url : AddressesIn(given)) AppendClassified(url, list);
+  }
   display.FillDownloadList();
   if (state.Downloading) LocateRunningRow(list, display, state);
 }
@@ -31,7 +53,7 @@ void AddDownloadURLs(const std::vector<std::string>& urls, DownloadList& list,
 void LocateRunningRow(DownloadList& list, ListDisplay& display, RunState& state) {
   int position = list.PositionOfKey(state.CurrentKey, state.CurrentIndex);
   if (state.CurrentKey != 0 && position >= 0) state.CurrentIndex = static_cast<int16_t>(position);
-  display.LocateCurrentRow(state.CurrentIndex);
+  display.LocateCurrentRow(state.CurrentKey);
 }
 
 }  // namespace reelcatch

@@ -11,7 +11,8 @@ namespace reelcatch {
 
 // The one way a page address enters the list: classified by site, appended
 // with the matching placeholders, shown, and, during a run, the running
-// item's grid row found again. The address is used exactly as given.
+// item's grid row found again. Every line of url is an address of its own,
+// without the blanks around it; blank lines add nothing.
 void AddDownloadURL(const std::string& url, DownloadList& list, ListDisplay& display,
                     RunState& state);
 

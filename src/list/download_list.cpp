@@ -31,9 +31,11 @@ bool DownloadList::DeleteItem(int16_t id) {
   if (items_.empty()) return false;
   int position = id - 1;
   if (!Exists(position)) return true;
+  uint64_t key = items_[static_cast<size_t>(position)].Key;
   urls_.erase(items_[static_cast<size_t>(position)].Video_URL);
   items_.erase(items_.begin() + position);
   for (int p = position; p < Count(); ++p) items_[static_cast<size_t>(p)].ID = static_cast<int16_t>(p + 1);
+  if (removalObserver_) removalObserver_(key);
   return true;
 }
 

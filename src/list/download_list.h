@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -51,12 +52,18 @@ class DownloadList {
   int PositionOfKey(uint64_t key, int hint = -1) const;
   const std::vector<DownloadItem>& Items() const { return items_; }
 
+  // Told of the key of every item removed, right after it went.
+  void SetRemovalObserver(std::function<void(uint64_t key)> observer) {
+    removalObserver_ = std::move(observer);
+  }
+
  private:
   void Swap(int position, int other);
 
   std::vector<DownloadItem> items_;
   std::unordered_set<std::string> urls_;
   uint64_t nextKey_ = 1;
+  std::function<void(uint64_t)> removalObserver_;
 };
 
 }  // namespace reelcatch

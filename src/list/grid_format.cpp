@@ -89,14 +89,7 @@ void ListDisplay::BindCopy() {
   }
   grid_.SetDataSource(copy_);
   boundCopy_ = copy_;
-  currentRow_.reset();
-  if (currentKey == 0 || !boundCopy_) return;
-  for (size_t row = 0; row < boundCopy_->size(); ++row) {
-    if ((*boundCopy_)[row].Key == currentKey) {
-      currentRow_ = static_cast<int>(row);
-      return;
-    }
-  }
+  LocateCurrentRow(currentKey);
 }
 
 }  // namespace reelcatch

@@ -34,8 +34,9 @@ class ListDisplay : public GridEvents {
   void ShowDownloadGrid();
   void HideDownloadGrid();
 
-  // Finds the grid row that shows the item with ID currentIndex + 1.
-  void LocateCurrentRow(int16_t currentIndex);
+  // Finds the grid row that shows the item with this key (none for 0). By
+  // key, not by ID: the rows bound may be older than the last edit.
+  void LocateCurrentRow(uint64_t key);
   std::optional<int> CurrentRow() const { return currentRow_; }
   // Writes a status straight into the current row's Status cell, if any.
   void WriteCurrentRowStatus(const std::string& status);

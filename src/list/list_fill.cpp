@@ -133,18 +133,14 @@ void ListDisplay::ReportFillError(std::exception_ptr error) {
   }
 }
 
-void ListDisplay::LocateCurrentRow(int16_t currentIndex) {
+void ListDisplay::LocateCurrentRow(uint64_t key) {
   currentRow_.reset();
-  const std::string id = std::to_string(currentIndex + 1);
-  try {
-    for (int row = 0, rows = grid_.RowCount(); row < rows; ++row) {
-      if (grid_.CellText(row, kColId) == id) {
-        currentRow_ = row;
-        return;
-      }
+  if (key == 0 || !boundCopy_) return;
+  for (size_t row = 0; row < boundCopy_->size(); ++row) {
+    if ((*boundCopy_)[row].Key == key) {
+      currentRow_ = static_cast<int>(row);
+      return;
     }
-  } catch (...) {
-    currentRow_.reset();
   }
 }
 

@@ -1,7 +1,9 @@
 #include "run/download_run.h"
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 #include <utility>
 
@@ -24,23 +26,28 @@ constexpr const char* kNotConnectedText =
     "You are not connected to the internet, Please connect first then try again";
 
 // The first two characters of a size text read as -1, or not as a number at
-// all, when the server reported neither a size nor the file.
+// all, when the server reported neither a size nor the file. Read without
+// the user's locale: the size texts always write ".".
 bool SizeTextMarksFailure(const std::string& fileSize) {
-  std::string head = fileSize.substr(0, 2);
-  size_t used = 0;
-  try {
-    double value = std::stod(head, &used);
-    while (used < head.size() && head[used] == ' ') ++used;
-    return used != head.size() || value == -1.0;
-  } catch (...) {
-    return true;
-  }
+  std::string_view head = std::string_view(fileSize).substr(0, 2);
+  double value = 0;
+  auto [end, error] = std::from_chars(head.data(), head.data() + head.size(), value);
+  if (error != std::errc()) return true;
+  while (end != head.data() + head.size() && *end == ' ') ++end;
+  return end != head.data() + head.size() || value == -1.0;
 }
 
 // A name that can only be a file directly inside the download folder.
 bool IsPlainFileName(const std::string& name) {
   return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
          name.find('\0') == std::string::npos;
+}
+
+// Removes the partial file of a transfer, never a folder in its place.
+void RemovePartialFile(const std::string& part) {
+  std::error_code error;
+  fs::file_status status = fs::symlink_status(part, error);
+  if (!error && (fs::is_regular_file(status) || fs::is_symlink(status))) fs::remove(part, error);
 }
 
 // Whether an item of the list has finished with its file called name.
@@ -64,9 +71,19 @@ DownloadRun::DownloadRun(DownloadList& list, ListDisplay& display, Download& con
       tmrDownload_(ports.timers.CreateTimer([this] { tmrDownload_Timer(); })) {
   tmrDownload_->SetInterval(kStartDelayMs);
   control_.SetEvents(this);
+  list_.SetRemovalObserver([this](uint64_t key) { ItemRemoved(key); });
 }
 
-DownloadRun::~DownloadRun() { control_.SetEvents(nullptr); }
+DownloadRun::~DownloadRun() {
+  list_.SetRemovalObserver(nullptr);
+  control_.SetEvents(nullptr);
+}
+
+void DownloadRun::ItemRemoved(uint64_t key) {
+  // Reaches a transfer that is waiting for bytes, too. It is no stop of the
+  // run: the run goes on with the item that took the removed one's place.
+  if (state_.Downloading && key == state_.CurrentKey) control_.CancelDownload();
+}
 
 void DownloadRun::ArmStart() { tmrDownload_->SetEnabled(true); }
 
@@ -215,7 +232,11 @@ DownloadRun::Outcome DownloadRun::TransferItem(int position, const std::string& 
     return Outcome::Stopped;
   }
   int now = CurrentPosition();
-  if (now < 0) return Outcome::Transferred;
+  if (now < 0) {
+    // The item was removed: what was written for it is nobody's now.
+    RemovePartialFile(part);
+    return Outcome::Transferred;
+  }
   // An error page is never the video, and an incomplete body never counts.
   bool good = completed && control_.StatusCode() < 400 &&
               !SizeTextMarksFailure(list_.At(now).FileSize);

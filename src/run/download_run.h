@@ -84,6 +84,8 @@ class DownloadRun : public DownloadEvents {
   void WriteStatus(const std::string& status, bool toRow);
   void SetStatus(int position, const std::string& status);
   void SetCurrentItem(int position);
+  // The user removed an item: the one being worked on stops at once.
+  void ItemRemoved(uint64_t key);
 
   DownloadList& list_;
   ListDisplay& display_;

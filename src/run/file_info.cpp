@@ -1,8 +1,5 @@
 #include "run/file_info.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "resolve/file_naming.h"
 #include "resolve/site_table.h"
 #include "transfer/download.h"
@@ -11,10 +8,58 @@ namespace reelcatch {
 
 namespace {
 
+// Without the locale, which may fold other letters (a Turkish "I").
 std::string LowerAscii(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
   return text;
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The bytes of the escapes ("%E6%97%A5") that start at from, and where the
+// run of escapes ends.
+std::string EscapedBytes(const std::string& text, size_t from, size_t& end) {
+  std::string bytes;
+  end = from;
+  while (end + 2 < text.size() && text[end] == '%' && HexValue(text[end + 1]) >= 0 &&
+         HexValue(text[end + 2]) >= 0) {
+    bytes += static_cast<char>(HexValue(text[end + 1]) * 16 + HexValue(text[end + 2]));
+    end += 3;
+  }
+  return bytes;
+}
+
+// A name from a link's last part with its escaped characters decoded, so a
+// name in another script is readable. Bytes that do not make a well-formed
+// UTF-8 character, and control characters, stay escaped as written.
+std::string DecodedName(const std::string& part) {
+  std::string name;
+  size_t at = 0;
+  while (at < part.size()) {
+    size_t end = at;
+    std::string bytes = EscapedBytes(part, at, end);
+    if (bytes.empty()) {
+      name += part[at++];
+      continue;
+    }
+    for (size_t i = 0; i < bytes.size();) {
+      std::string character = Utf8Left(bytes.substr(i), 1);
+      auto lead = static_cast<unsigned char>(character[0]);
+      bool control = lead < 0x20 || lead == 0x7f;
+      bool wellFormed = lead < 0x80 || character.size() > 1;
+      name += wellFormed && !control ? character : part.substr(at + 3 * i, 3 * character.size());
+      i += character.size();
+    }
+    at = end;
+  }
+  return name;
 }
 
 std::string AfterLastSlash(const std::string& link) {
@@ -26,8 +71,8 @@ std::string NameFromServerOrLink(const Download& control, const std::string& lin
   std::string ext = LowerAscii(Utf8Right(link, 4));
   bool videoExt = ext == ".wmv" || ext == ".flv";
   if (!videoExt && !control.RemoteFileName().empty()) return control.RemoteFileName();
-  if (videoExt && link.find('/') != std::string::npos) return AfterLastSlash(link);
-  return CleanFileName(AfterLastSlash(link));
+  if (videoExt && link.find('/') != std::string::npos) return DecodedName(AfterLastSlash(link));
+  return CleanFileName(DecodedName(AfterLastSlash(link)));
 }
 
 // Cuts a name to what the file system takes, on a character boundary,

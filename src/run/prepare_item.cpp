@@ -14,9 +14,12 @@ std::string DownloadRun::PrepareItem(int16_t index) {
   SetStatus(index, texts::kPreparingStart);
   display_.FillDownloadList();
 
-  std::string pageAddress = list_.At(index).Video_URL;
-  std::string link = GetDownloadLink(pageAddress, control_, state_, pageFile_);
+  // The refill let the window run: the item may have moved or gone.
   int position = CurrentPosition();
+  if (position < 0) return link_results::kNoSite;
+  std::string pageAddress = list_.At(position).Video_URL;
+  std::string link = GetDownloadLink(pageAddress, control_, state_, pageFile_);
+  position = CurrentPosition();
   if (position < 0) return link_results::kNoSite;
   DownloadItem* item = &list_.At(position);
   if (link == link_results::kNoSite) {

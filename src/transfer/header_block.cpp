@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cstdint>
-#include <limits>
 #include <optional>
 
 namespace reelcatch {
@@ -37,33 +36,66 @@ std::string MediaSubtype(const std::string& contentType) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-}  // namespace
-
-float ParseContentLength(std::string_view value) {
+std::string_view Trimmed(std::string_view value) {
   while (!value.empty() && IsBlank(value.front())) value.remove_prefix(1);
   while (!value.empty() && IsBlank(value.back())) value.remove_suffix(1);
-  if (value.empty() || value.front() < '0' || value.front() > '9') return -1;
-  const char* last = value.data() + value.size();
-  std::uint64_t size = 0;
-  auto [end, error] = std::from_chars(value.data(), last, size);
-  if (error != std::errc() || end != last) return -1;
-  return static_cast<float>(size);
+  return value;
 }
 
-bool DeclaresUncountableLength(std::string_view block) {
-  std::string lowered = Lowered(block);
-  auto length = ValueAfter(block, lowered, "content-length: ");
-  if (!length) return false;
-  std::string_view value = *length;
-  while (!value.empty() && IsBlank(value.front())) value.remove_prefix(1);
-  while (!value.empty() && IsBlank(value.back())) value.remove_suffix(1);
-  if (value.empty()) return false;
+bool AllDigits(std::string_view value) {
   for (char c : value) {
     if (c < '0' || c > '9') return false;
   }
+  return !value.empty();
+}
+
+// The plain number the value holds; none for anything else, and for a
+// number beyond 64 bits.
+std::optional<std::uint64_t> PlainLength(std::string_view value) {
+  value = Trimmed(value);
+  if (!AllDigits(value)) return std::nullopt;
   std::uint64_t size = 0;
   auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), size);
-  return error == std::errc::result_out_of_range;
+  if (error != std::errc() || end != value.data() + value.size()) return std::nullopt;
+  return size;
+}
+
+bool NameIs(std::string_view line, std::string_view name) {
+  if (line.size() <= name.size() || line[name.size()] != ':') return false;
+  return Lowered(line.substr(0, name.size())) == name;
+}
+
+}  // namespace
+
+float ParseContentLength(std::string_view value) {
+  std::optional<std::uint64_t> size = PlainLength(value);
+  return size ? static_cast<float>(*size) : -1;
+}
+
+BodyFraming FramingOf(std::string_view block, long statusCode) {
+  BodyFraming framing;
+  if (statusCode < 200 || statusCode == 204 || statusCode == 304) {
+    framing.length = 0;
+    return framing;
+  }
+  std::optional<std::string_view> declared;
+  // The status line never holds a header.
+  std::size_t at = block.find("\r\n");
+  while (at != std::string_view::npos && at + 2 < block.size()) {
+    std::size_t start = at + 2;
+    at = block.find("\r\n", start);
+    std::string_view line = block.substr(start, at == std::string_view::npos ? at : at - start);
+    // Chunks delimit the body whatever length is given with them.
+    if (NameIs(line, "transfer-encoding")) return {};
+    if (!NameIs(line, "content-length")) continue;
+    std::string_view value = Trimmed(line.substr(line.find(':') + 1));
+    if (declared && *declared != value) framing.unusable = true;
+    declared = value;
+  }
+  if (!declared || framing.unusable) return framing;
+  framing.length = PlainLength(*declared);
+  framing.unusable = !framing.length && AllDigits(*declared);
+  return framing;
 }
 
 HeadFacts ReadHeadFacts(std::string_view block) {

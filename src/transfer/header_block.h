@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,8 +37,16 @@ HeadFacts FactsFromAnswer(std::string_view block, long statusCode);
 // number (blanks around it allowed) that fits in 64 bits.
 float ParseContentLength(std::string_view value);
 
-// Whether the block's Content-Length is a number too big to count. Such a
-// body cannot be known to have arrived whole.
-bool DeclaresUncountableLength(std::string_view block);
+// How the headers of a GET's final answer delimit its body. A length that
+// ParseContentLength does not take counts as not given: the body then runs
+// to the end of the connection (or of its chunks).
+struct BodyFraming {
+  // The body's length, when the answer gives a usable one.
+  std::optional<std::uint64_t> length;
+  // Lengths that disagree, or a number too big to count: no body can be
+  // known to have arrived whole.
+  bool unusable = false;
+};
+BodyFraming FramingOf(std::string_view block, long statusCode);
 
 }  // namespace reelcatch

@@ -25,6 +25,9 @@ void DownloadState::RequestInformation() {
     // HEAD over HTTP/1.0, always from the server itself.
     curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
+    // The length is read from the block by our own rule: one curl refuses
+    // must not make the whole answer count as none.
+    curl_easy_setopt(easy, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
     CurlHeaderList noCache;
     noCache.Append("Pragma: no-cache");
     noCache.Append("Cache-Control: no-cache");
@@ -42,13 +45,13 @@ void DownloadState::RequestInformation() {
       return !(transferRunning && cancelRequested);
     });
   }
-  // Without a final answer there is no block to read, and no earlier
-  // address's values may remain.
+  // Without a whole block there is only the status line, if one came, and
+  // no earlier address's values may remain.
   if (headers.FinalAnswerBegan()) {
     statusCode = headers.Status();
     facts = FactsFromAnswer(headers.Block(), statusCode);
   } else {
-    facts = FactsWithoutBlock(0);
+    facts = FactsWithoutBlock(headers.Status());
   }
   loop.DoEvents();
   if (closeSession) CloseSession();

@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <chrono>
+#include <optional>
 #include <string>
 
 namespace reelcatch {
@@ -15,8 +16,15 @@ struct TransferLimits {
   std::chrono::seconds Stall() const { return std::chrono::seconds(stallSeconds); }
 };
 
+// Redirects followed for one request at most.
+inline constexpr int kMaxRedirects = 20;
+
 // What HEAD and GET share: the fixed user agent, redirects followed to
 // http and https only, the connect limit, a large receive buffer.
 void ApplyCommonOptions(CURL* easy, const std::string& url, const TransferLimits& limits);
+
+// The address a redirect from `from` to `location` leads to, resolved as
+// the HTTP layer resolves it; none when it cannot be made into one.
+std::optional<std::string> RedirectTarget(const std::string& from, const std::string& location);
 
 }  // namespace reelcatch

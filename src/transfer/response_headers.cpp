@@ -11,10 +11,18 @@ std::string_view WithoutLineEnd(std::string_view line) {
   return line;
 }
 
+std::string Trimmed(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return std::string(text);
+}
+
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   if (text.size() < prefix.size()) return false;
   for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
+    char c = text[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != prefix[i]) return false;
   }
   return true;
 }
@@ -45,7 +53,7 @@ void ResponseHeaders::AddLine(std::string_view line) {
     return;
   }
   block_.append(line).append("\r\n");
-  if (StartsWithNoCase(line, "location:")) hasLocation_ = true;
+  if (StartsWithNoCase(line, "location:") && location_.empty()) location_ = Trimmed(line.substr(9));
 }
 
 size_t ResponseHeaders::Collect(char* data, size_t size, size_t count, void* headers) {
@@ -57,14 +65,17 @@ void ResponseHeaders::StartAnswer(std::string_view statusLine) {
   block_.assign(statusLine).append("\r\n");
   status_ = StatusCodeOf(statusLine);
   inBlock_ = true;
-  hasLocation_ = false;
+  location_.clear();
+  redirectTo_.clear();
   final_ = false;
 }
 
 void ResponseHeaders::EndAnswer() {
   inBlock_ = false;
   bool interim = status_ < 200;
-  bool followed = status_ >= 300 && status_ < 400 && hasLocation_;
+  // An empty Location leads nowhere: such an answer is the final one.
+  bool followed = status_ >= 300 && status_ < 400 && !location_.empty();
+  if (followed) redirectTo_ = location_;
   final_ = !interim && !followed;
 }
 

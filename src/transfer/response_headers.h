@@ -21,6 +21,9 @@ class ResponseHeaders {
   // Whether the header block of the answer that will be kept has arrived
   // whole: not an interim answer, not a redirect that is being followed.
   bool FinalAnswerBegan() const { return final_; }
+  // Where the latest answer redirects to, once its block has arrived whole
+  // (empty when it is no redirect).
+  const std::string& RedirectTo() const { return redirectTo_; }
 
  private:
   void StartAnswer(std::string_view statusLine);
@@ -29,7 +32,8 @@ class ResponseHeaders {
   std::string block_;
   long status_ = 0;
   bool inBlock_ = false;
-  bool hasLocation_ = false;
+  std::string location_;
+  std::string redirectTo_;
   bool final_ = false;
 };
 

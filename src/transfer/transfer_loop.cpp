@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -7,6 +8,7 @@
 #include "transfer/download_state.h"
 #include "transfer/local_file.h"
 #include "transfer/progress_value.h"
+#include "transfer/request_options.h"
 #include "transfer/response_headers.h"
 
 namespace reelcatch {
@@ -17,28 +19,54 @@ namespace {
 // waiting for its turn while a large inbox is filled.
 constexpr size_t kPauseAt = 1024 * 1024;
 
-// What curl delivered and the loop has not handed on yet. Curl's callback
-// only stores; events and yields happen in the loop, outside curl.
+// What curl delivered of the final answer's body and the loop has not
+// handed on yet. Curl's callback only stores; events and yields happen in
+// the loop, outside curl.
 struct Inbox {
+  explicit Inbox(const ResponseHeaders& answer) : headers(answer) {}
+
+  // The body's length is the one its headers declare, by our own reading:
+  // curl is told to ignore Content-Length, so that a value it would refuse
+  // (or read differently) never decides the transfer.
+  void ReadFraming() {
+    if (framed || !headers.FinalAnswerBegan()) return;
+    framed = true;
+    framing = FramingOf(headers.Block(), headers.Status());
+  }
+  bool BodyArrived() const { return framing.length && received >= *framing.length; }
+
+  const ResponseHeaders& headers;
   std::string pending;
   bool paused = false;
+  bool framed = false;
+  BodyFraming framing;
+  uint64_t received = 0;  // body bytes of the final answer taken in
 };
 
 size_t TakeBody(char* data, size_t size, size_t count, void* inbox) {
   auto* box = static_cast<Inbox*>(inbox);
+  size_t delivered = size * count;
+  // The bodies of interim answers and of redirects are not the file's.
+  if (!box->headers.FinalAnswerBegan()) return delivered;
+  box->ReadFraming();
   if (box->pending.size() >= kPauseAt) {
     box->paused = true;
     return CURL_WRITEFUNC_PAUSE;
   }
-  box->pending.append(data, size * count);
-  return size * count;
+  uint64_t taken = delivered;
+  // Nothing beyond the declared length belongs to the body.
+  if (box->framing.length) taken = std::min(taken, *box->framing.length - box->received);
+  box->pending.append(data, static_cast<size_t>(taken));
+  box->received += taken;
+  return delivered;
 }
 
 // One GET of the control's Url into its LocalFile, handed on in reads of
 // kChunkSize bytes with a progress event each, and one closing event.
 class TransferLoop {
  public:
-  explicit TransferLoop(DownloadState& state) : state_(state), yielder_(state.loop) {
+  explicit TransferLoop(DownloadState& state)
+      : state_(state), yielder_(state.loop), inbox_(headers_) {
     // Room for a full inbox and one more delivery, so it never grows by
     // copying into fresh memory while the window waits.
     inbox_.pending.reserve(2 * kPauseAt);
@@ -48,7 +76,8 @@ class TransferLoop {
  private:
   enum class Stop { kNone, kCancelled, kWriteFailed };
 
-  void Configure(CURL* easy);
+  void Configure(CURL* easy, const std::string& url);
+  HttpSession::Outcome Fetch();
   bool Turn();
   bool EnsureFile();
   bool HandOn(bool toTheEnd);
@@ -61,27 +90,54 @@ class TransferLoop {
 
   DownloadState& state_;
   Yielder yielder_;
-  Inbox inbox_;
   ResponseHeaders headers_;
+  Inbox inbox_;
   std::optional<LocalFile> file_;
   int64_t total_ = 0;
   size_t reported_ = 0;  // bytes at the front of the inbox already handed on
   Stop stop_ = Stop::kNone;
+  bool bodyArrived_ = false;
 };
 
-void TransferLoop::Configure(CURL* easy) {
-  ApplyCommonOptions(easy, state_.url, state_.limits);
+void TransferLoop::Configure(CURL* easy, const std::string& url) {
+  ApplyCommonOptions(easy, url, state_.limits);
   curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+  // Redirects are followed here, one request each: with Content-Length
+  // ignored, curl could not tell where the body of a redirect on a kept
+  // connection ends.
+  curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
+  curl_easy_setopt(easy, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
   curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, TakeBody);
   curl_easy_setopt(easy, CURLOPT_WRITEDATA, &inbox_);
   curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, ResponseHeaders::Collect);
   curl_easy_setopt(easy, CURLOPT_HEADERDATA, &headers_);
 }
 
+// The GET of the control's Url, through its redirects, up to the end of the
+// final answer's body (or a failure).
+HttpSession::Outcome TransferLoop::Fetch() {
+  std::string url = state_.url;
+  for (int redirects = 0;; ++redirects) {
+    CURL* easy = state_.session->Fresh();
+    Configure(easy, url);
+    HttpSession::Outcome outcome =
+        state_.session->Perform(state_.limits.Stall(), [this] { return Turn(); });
+    if (stop_ != Stop::kNone) return outcome;
+    if (bodyArrived_) return {};
+    std::string next = headers_.RedirectTo();
+    if (next.empty()) return outcome;
+    if (redirects == kMaxRedirects) return {CURLE_TOO_MANY_REDIRECTS, false};
+    char* from = nullptr;
+    curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &from);
+    std::optional<std::string> target = RedirectTarget(from != nullptr ? from : url, next);
+    if (!target) return {CURLE_URL_MALFORMAT, false};
+    url = *target;
+    headers_ = ResponseHeaders();
+  }
+}
+
 bool TransferLoop::Run() {
-  Configure(state_.session->Fresh());
-  HttpSession::Outcome outcome =
-      state_.session->Perform(state_.limits.Stall(), [this] { return Turn(); });
+  HttpSession::Outcome outcome = Fetch();
   bool answered = headers_.FinalAnswerBegan() || !inbox_.pending.empty();
   state_.statusCode = headers_.FinalAnswerBegan() ? headers_.Status() : 0;
   if (stop_ != Stop::kNone) return Stopped();
@@ -95,9 +151,12 @@ bool TransferLoop::Run() {
   if (!EnsureFile()) return Failed(download_errors::kCouldNotWrite);
   if (!HandOn(true)) return Stopped();
   if (failure == TransferFailure::kReadFailed) return Failed(download_errors::kCouldNotRead);
-  // The HTTP layer ignores a length it cannot count and reads to the close:
-  // a body cut short would pass for whole.
-  if (DeclaresUncountableLength(headers_.Block())) return Failed(download_errors::kCouldNotRead);
+  // A body that ended short of its length, or whose length cannot be known,
+  // never passes for whole.
+  inbox_.ReadFraming();
+  if (inbox_.framing.unusable || (inbox_.framing.length && !inbox_.BodyArrived())) {
+    return Failed(download_errors::kCouldNotRead);
+  }
   // The final empty read reports the end of the body.
   if (!ReportRead(0)) return Stopped();
   return Completed();
@@ -105,11 +164,19 @@ bool TransferLoop::Run() {
 
 // Runs after every network poll.
 bool TransferLoop::Turn() {
+  // Only where it leads is wanted of a redirect, not its body.
+  if (!headers_.RedirectTo().empty()) return false;
   if (headers_.FinalAnswerBegan() && !EnsureFile()) {
     stop_ = Stop::kWriteFailed;
     return false;
   }
   if (file_ && !HandOn(false)) return false;
+  // A server may keep the connection open after the body.
+  inbox_.ReadFraming();
+  if (inbox_.BodyArrived()) {
+    bodyArrived_ = true;
+    return false;
+  }
   if (inbox_.paused) {
     inbox_.paused = false;
     state_.session->Resume();

@@ -59,6 +59,10 @@ Response LengthThenShortBody(const std::string& length) {
   return VideoHead({{"Content-Length", length}}).Send(Bytes(1000));
 }
 
+Response LengthThenWholeBody(const std::string& length) {
+  return VideoHead({{"Content-Length", length}}).Send(kGoodBody);
+}
+
 Headers ManyHeaderLines(int count) {
   Headers headers;
   for (int i = 0; i < count; ++i) headers.emplace_back("X-Line-" + std::to_string(i), "v");
@@ -82,10 +86,11 @@ std::vector<FaultCase> FaultCases() {
        .video = [cutChunks](const Place&) { return Chunked(cutChunks); },
        .fileSize = "0",
        .files = {{"bad.flv.part", Bytes(2148)}}},
+      // The status line came: the file is there, its size not known.
       {.name = "HeadersWithoutTheirBlankLine",
        .video =
            [](const Place&) { return Response::Raw("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n"); },
-       .fileSize = "-1 Bytes"},
+       .fileSize = "0"},
       {.name = "JunkChunkSize",
        .video = [](const Place&) { return Chunked("zz\r\nhello\r\n0\r\n\r\n"); },
        .fileSize = "0",
@@ -127,6 +132,43 @@ std::vector<FaultCase> FaultCases() {
        .video = [](const Place&) { return LengthThenShortBody("18446744073709551616"); },
        .fileSize = "0",
        .files = {{"bad.flv.part", Bytes(1000)}}},
+      // A length that is no plain number counts as not given, on the HEAD
+      // and on the GET: the body is read to its end and counts as whole.
+      {.name = "LengthOfLetters",
+       .video = [](const Place&) { return LengthThenWholeBody("abc"); },
+       .status = "Complete",
+       .fileSize = "0",
+       .files = {{"bad.flv", kGoodBody}}},
+      {.name = "EmptyLength",
+       .video = [](const Place&) { return LengthThenWholeBody(""); },
+       .status = "Complete",
+       .fileSize = "0",
+       .files = {{"bad.flv", kGoodBody}}},
+      {.name = "NegativeLength",
+       .video = [](const Place&) { return LengthThenWholeBody("-5"); },
+       .status = "Complete",
+       .fileSize = "0",
+       .files = {{"bad.flv", kGoodBody}}},
+      {.name = "LengthWithLettersAfterIt",
+       .video = [](const Place&) { return LengthThenWholeBody("12abc"); },
+       .status = "Complete",
+       .fileSize = "0",
+       .files = {{"bad.flv", kGoodBody}}},
+      {.name = "LengthWithAPlusSign",
+       .video = [](const Place&) { return LengthThenWholeBody("+12"); },
+       .status = "Complete",
+       .fileSize = "0",
+       .files = {{"bad.flv", kGoodBody}}},
+      // A server that keeps the connection open after a body of the length
+      // it gave.
+      {.name = "ConnectionKeptOpenAfterTheBody",
+       .video =
+           [](const Place&) {
+             return VideoHead({{"Content-Length", "5000"}}).Send(kGoodBody).Hold();
+           },
+       .status = "Complete",
+       .fileSize = "4.9 KB",
+       .files = {{"bad.flv", kGoodBody}}},
       {.name = "HeaderLineOf100KiB",
        .video =
            [](const Place&) {
@@ -134,7 +176,7 @@ std::vector<FaultCase> FaultCases() {
                         {{"X-Padding", std::string(100 * 1024, 'a')}, {"Content-Length", "5000"}})
                  .Send(Bytes(5000));
            },
-       .fileSize = "-1 Bytes"},
+       .fileSize = "0"},
       // The block is too big to read facts from, but the body arrives whole.
       {.name = "FiveThousandHeaderLines",
        .video = [](const Place&) { return VideoHead(ManyHeaderLines(5000)).Send(Bytes(5000)); },
@@ -149,7 +191,7 @@ std::vector<FaultCase> FaultCases() {
            },
        .videoPath = "/v/named",
        .fileName = "named",
-       .fileSize = "-1 Bytes"},
+       .fileSize = "0"},
       {.name = "NulBytesInThePage",
        .video = [](const Place&) { return Response::Ok(Bytes(5000)); },
        .page =

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <clocale>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -60,7 +61,7 @@ class ReelcatchGet : public ::testing::Test {
     return {"HOME=" + (root_ / "home").string(),
             "XDG_CONFIG_HOME=" + (root_ / "home" / ".config").string(),
             "XDG_CACHE_HOME=" + (root_ / "home" / ".cache").string(),
-            "REELCATCH_MEDIA_HOST=" + server_.Url(""), "LC_ALL=C"};
+            "REELCATCH_MEDIA_HOST=" + server_.Url(""), "LC_ALL=" + ProgramLocale()};
   }
 
   int Run(std::vector<std::string> args, std::string* out = nullptr, std::string* err = nullptr) {
@@ -221,6 +222,15 @@ TEST_F(ReelcatchGet, PrintsControlCharactersFromServersEscaped) {
   ASSERT_EQ(rows[0].size(), 5u);
   EXPECT_EQ(rows[0][2], "a\\x1b[2J\\tbc.mp4");
   EXPECT_EQ(ReadFile(downloads_ / "a\x1b[2J\tbc.mp4"), "body");
+}
+
+// A locale that is not installed falls back to C without a word, and a run
+// of the suite under it would prove nothing.
+TEST(ProgramLocaleTest, IsInstalled) {
+  std::string locale = ProgramLocale();
+  const char* applied = std::setlocale(LC_ALL, locale.c_str());
+  std::setlocale(LC_ALL, "C");
+  EXPECT_NE(applied, nullptr) << "the locale " << locale << " is not installed";
 }
 
 TEST_F(ReelcatchGet, AnswersUsageErrorsWithStatusTwo) {

@@ -216,7 +216,7 @@ class GetRunTest : public ::testing::Test {
     return {"HOME=" + (root_ / "home").string(),
             "XDG_CONFIG_HOME=" + (root_ / "home" / ".config").string(),
             "XDG_CACHE_HOME=" + (root_ / "home" / ".cache").string(),
-            "REELCATCH_MEDIA_HOST=" + server_.Url(""), "LC_ALL=C"};
+            "REELCATCH_MEDIA_HOST=" + server_.Url(""), "LC_ALL=" + ProgramLocale()};
   }
 
   RunResult Run(const std::vector<std::string>& args) {

@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -30,6 +32,15 @@ std::string ReadFile(const fs::path& path) {
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+// A body as a short text: its size and the letters it is made of.
+std::string Described(const std::string& body) {
+  std::string letters;
+  for (char c : body) {
+    if (letters.find(c) == std::string::npos) letters += c;
+  }
+  return std::to_string(body.size()) + " bytes of " + letters;
 }
 
 class RunDuringTransfer : public testing::ConfigFolderTest {
@@ -119,69 +130,152 @@ TEST_F(RunDuringTransfer, AddressAddedDuringTheLastTransferIsDownloadedBySameRun
   EXPECT_EQ(ReadFile(Videos() / "c.flv"), std::string(3000, 'c'));
 }
 
+enum class Moment {
+  kTransfer,         // while b's video arrives
+  kBeforePageFetch,  // in the refill that shows b's preparation, before its page is fetched
+};
+
 struct EditCase {
   const char* name;
-  // Edits the list while the second item (b) is being transferred.
+  // Edits the list while the second item (b) is worked on.
   std::function<void(FrmMain&)> edit;
   // Expected addresses' last parts and statuses afterwards, in list order.
   std::vector<std::pair<std::string, std::string>> expected;
+  Moment when = Moment::kTransfer;
+  // b's server sends half the video and then waits for ever.
+  bool bStalls = false;
+
+  friend std::ostream& operator<<(std::ostream& out, const EditCase& c) { return out << c.name; }
 };
 
-class RunEdits : public RunDuringTransfer, public ::testing::WithParamInterface<EditCase> {};
+class RunEdits : public RunDuringTransfer, public ::testing::WithParamInterface<EditCase> {
+ protected:
+  // Runs action once, from the event loop, in the refill that first shows
+  // the item with this address as being prepared.
+  void BeforePageFetchOf(const std::string& address, std::function<void()> action) {
+    fakes_.loop.SetHook([this, address, action] {
+      if (done_ || Run().State().Preparing || !Run().State().Downloading) return;
+      int position = frm_->List().PositionOfKey(Run().State().CurrentKey);
+      if (position < 0 || frm_->List().At(position).Video_URL != address) return;
+      if (frm_->List().At(position).Status != "Preperaing (0%)") return;
+      done_ = true;
+      action();
+    });
+  }
+};
 
 TEST_P(RunEdits, KeepTheRunsWritesOnTheItemBeingDownloaded) {
-  std::string a = Serve("a.flv", "aaaa");
-  std::string b = Serve("b.flv", std::string(20000, 'b'));
-  std::string c = Serve("c.flv", "cccc");
+  const EditCase& edit = GetParam();
+  std::map<std::string, std::string> bodies = {
+      {"a", "aaaa"}, {"b", std::string(20000, 'b')}, {"c", "cccc"}};
+  std::string a = Serve("a.flv", bodies["a"]);
+  std::string b = Serve("b.flv", bodies["b"]);
+  std::string c = Serve("c.flv", bodies["c"]);
+  if (edit.bStalls) {
+    // A transfer that went on would wait here for its server, not end.
+    frm_->Control().SetTimeouts(10, 3600);
+    server_.Route("/b.flv", Response::Head("HTTP/1.1 200 OK", {{"Content-Length", "20000"}})
+                                .Send(bodies["b"].substr(0, 10000))
+                                .Hold());
+  }
   Add(a);
   Add(b);
   Add(c);
-  DuringTransferOf(b, [&] { GetParam().edit(*frm_); });
+  auto action = [&] { edit.edit(*frm_); };
+  if (edit.when == Moment::kTransfer) {
+    DuringTransferOf(b, action);
+  } else {
+    BeforePageFetchOf(b, action);
+  }
 
   Run().cmdStartDownload_Click();
 
   ASSERT_TRUE(done_);
-  const auto& expected = GetParam().expected;
+  EXPECT_FALSE(Run().State().CancelRequested);
+  const auto& expected = edit.expected;
   ASSERT_EQ(frm_->List().Count(), static_cast<int>(expected.size()));
+  std::map<std::string, std::string> saved;
+  for (const auto& entry : fs::directory_iterator(Videos())) {
+    saved[entry.path().filename().string()] = Described(ReadFile(entry.path()));
+  }
   for (int i = 0; i < frm_->List().Count(); ++i) {
     SCOPED_TRACE(i);
+    const auto& [name, status] = expected[i];
     EXPECT_EQ(Item(i).ID, i + 1);
-    EXPECT_TRUE(Item(i).Video_URL.ends_with(expected[i].first + ".flv")) << Item(i).Video_URL;
-    EXPECT_EQ(Item(i).Status, expected[i].second);
+    EXPECT_TRUE(Item(i).Video_URL.ends_with(name + ".flv")) << Item(i).Video_URL;
+    EXPECT_EQ(Item(i).Status, status);
+    // Each finished item has its own video under its own name.
+    if (status == "Complete") {
+      EXPECT_EQ(Item(i).FileName, name + ".flv");
+      EXPECT_EQ(saved[name + ".flv"], Described(bodies[name]));
+    }
   }
   EXPECT_EQ(frm_->Display().Copy()->size(), expected.size());
+  // Nothing is left half done, not even of an item that was removed.
+  for (const auto& [file, content] : saved) EXPECT_FALSE(file.ends_with(".part")) << file;
 }
-
 
 INSTANTIATE_TEST_SUITE_P(
     Edits, RunEdits,
-    ::testing::Values(
-        EditCase{"RemoveTheItemInFront",
-                 [](FrmMain& frm) {
-                   frm.List().DeleteItem(1);
-                   frm.Display().FillDownloadList();
-                 },
-                 {{"b", "Complete"}, {"c", "Complete"}}},
-        EditCase{"RemoveTheRunningItem",
-                 [](FrmMain& frm) {
-                   frm.List().DeleteItem(2);
-                   frm.Display().FillDownloadList();
-                 },
-                 {{"a", "Complete"}, {"c", "Complete"}}},
-        EditCase{"MoveTheRunningItemUp",
-                 [](FrmMain& frm) {
-                   frm.List().MoveItemUp(2);
-                   frm.Display().FillDownloadList();
-                 },
-                 {{"b", "Complete"}, {"a", "Complete"}, {"c", "Complete"}}},
-        // The run goes on behind its item: one moved in front of it waits
-        // for the next run.
-        EditCase{"MoveTheItemBehindUp",
-                 [](FrmMain& frm) {
-                   frm.List().MoveItemUp(3);
-                   frm.Display().FillDownloadList();
-                 },
-                 {{"a", "Complete"}, {"c", "Waiting"}, {"b", "Complete"}}}),
+    ::testing::Values(EditCase{"RemoveTheItemInFront",
+                               [](FrmMain& frm) {
+                                 frm.List().DeleteItem(1);
+                                 frm.Display().FillDownloadList();
+                               },
+                               {{"b", "Complete"}, {"c", "Complete"}}},
+                      // The transfer stops at once, its partial file goes, and the run
+                      // takes up the item that came into its place.
+                      EditCase{"RemoveTheRunningItem",
+                               [](FrmMain& frm) {
+                                 frm.List().DeleteItem(2);
+                                 frm.Display().FillDownloadList();
+                               },
+                               {{"a", "Complete"}, {"c", "Complete"}}},
+                      EditCase{"RemoveTheRunningItemWhileItsServerWaits",
+                               [](FrmMain& frm) {
+                                 frm.List().DeleteItem(2);
+                                 frm.Display().FillDownloadList();
+                               },
+                               {{"a", "Complete"}, {"c", "Complete"}},
+                               Moment::kTransfer,
+                               true},
+                      EditCase{"MoveTheRunningItemUp",
+                               [](FrmMain& frm) {
+                                 frm.List().MoveItemUp(2);
+                                 frm.Display().FillDownloadList();
+                               },
+                               {{"b", "Complete"}, {"a", "Complete"}, {"c", "Complete"}}},
+                      // The run goes on behind its item: one moved in front of it waits
+                      // for the next run.
+                      EditCase{"MoveTheItemBehindUp",
+                               [](FrmMain& frm) {
+                                 frm.List().MoveItemUp(3);
+                                 frm.Display().FillDownloadList();
+                               },
+                               {{"a", "Complete"}, {"c", "Waiting"}, {"b", "Complete"}}},
+                      // The page fetched is the running item's own, wherever it now is.
+                      EditCase{"RemoveTheItemInFrontBeforeThePageFetch",
+                               [](FrmMain& frm) {
+                                 frm.List().DeleteItem(1);
+                                 frm.Display().FillDownloadList();
+                               },
+                               {{"b", "Complete"}, {"c", "Complete"}},
+                               Moment::kBeforePageFetch},
+                      EditCase{"LeaveTheRunningItemAloneBeforeThePageFetch",
+                               [](FrmMain& frm) {
+                                 frm.List().DeleteItem(3);
+                                 frm.List().DeleteItem(1);
+                                 frm.Display().FillDownloadList();
+                               },
+                               {{"b", "Complete"}},
+                               Moment::kBeforePageFetch},
+                      EditCase{"RemoveTheRunningItemBeforeThePageFetch",
+                               [](FrmMain& frm) {
+                                 frm.List().DeleteItem(2);
+                                 frm.Display().FillDownloadList();
+                               },
+                               {{"a", "Complete"}, {"c", "Complete"}},
+                               Moment::kBeforePageFetch}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RunDuringTransfer, ProgressGoesToTheRunningItemsRowAfterTheGridWasRebuilt) {
@@ -209,6 +303,46 @@ TEST_F(RunDuringTransfer, ProgressGoesToTheRunningItemsRowAfterTheGridWasRebuilt
   EXPECT_EQ(Item(0).Status, "Complete");
   EXPECT_FALSE(wrongRow) << "progress of b written into c's row";
   EXPECT_TRUE(rightRow);
+}
+
+TEST_F(RunDuringTransfer, PreparationGoesToTheRunningItemsRowWhenTheListChangesInARefill) {
+  Add(Serve("a.flv", "aaaa"));
+  Add(Serve("x.flv", "xxxx"));
+  std::string b = Serve("b.flv", std::string(5000, 'b'));
+  // A page of several reads, so its progress goes on after the edit.
+  server_.Route("/putfile.com/v/b.flv", Response::Ok("<embed src=\"" + server_.Url("/b.flv") +
+                                                     "\">" + std::string(10000, ' ')));
+  Add(b);
+  Add(Serve("c.flv", "cccc"));
+  frm_->List().At(0).Status = "Complete";
+  frm_->List().At(1).Status = "Complete";
+  const uint64_t bKey = frm_->List().At(2).Key;
+  std::string wrongRow;
+  auto check = [&] {
+    if (!Run().State().Preparing || Run().State().CurrentKey != bKey) return;
+    std::optional<int> row = frm_->Display().CurrentRow();
+    for (int r = 0; r < fakes_.grid.RowCount(); ++r) {
+      std::string address = fakes_.grid.CellText(r, kColVideoUrl);
+      bool shownAsPreparing = fakes_.grid.CellText(r, kColStatus).starts_with("Preperaing");
+      if (address != b && (row == r || shownAsPreparing)) wrongRow = address;
+    }
+  };
+  fakes_.loop.SetHook([&] {
+    // In a refill of the run's, while b's page arrives: the item in front
+    // of x goes and an address comes in the same turn.
+    if (done_ || !Run().State().Preparing || !frm_->Display().FillBusy()) return;
+    done_ = true;
+    frm_->List().DeleteItem(1);
+    Add(Serve("d.flv", "dddd"));
+    fakes_.loop.SetHook(check);
+  });
+
+  Run().cmdStartDownload_Click();
+
+  ASSERT_TRUE(done_);
+  EXPECT_EQ(wrongRow, "") << "b's preparation shown in the row of another item";
+  EXPECT_EQ(Item(1).Video_URL, b);
+  EXPECT_EQ(Item(1).Status, "Complete");
 }
 
 TEST_F(RunDuringTransfer, FailedTransfersNeverCountAsCompleteAndKeepTheOlderFile) {

@@ -71,6 +71,17 @@ INSTANTIATE_TEST_SUITE_P(
         FactsCase{"NotFoundOverHttp10", "HTTP/1.0 404 Not Found\r\n", true, -1, "", "", kNa},
         FactsCase{"LengthNotANumber", "HTTP/1.1 200 OK\r\nContent-Length: 12abc\r\n", true, -1, "",
                   "", kNa},
+        // Lengths the HTTP layer itself refuses: the rest of the block is
+        // still read.
+        FactsCase{"LengthOfLetters",
+                  "HTTP/1.1 200 OK\r\nContent-Length: abc\r\nContent-Type: video/x-flv\r\n", true,
+                  -1, "x-flv", "", kNa},
+        FactsCase{"LengthEmpty",
+                  "HTTP/1.1 200 OK\r\nContent-Length: \r\nContent-Type: video/mp4\r\n", true, -1,
+                  "mp4", "", kNa},
+        FactsCase{"LengthNegative",
+                  "HTTP/1.1 404 Not Found\r\nContent-Length: -5\r\nContent-Type: text/html\r\n",
+                  false, -1, "html", "", kNa},
         FactsCase{"LengthTooLarge",
                   "HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999999\r\n", true, -1, "",
                   "", kNa},

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -292,16 +293,58 @@ TEST_F(TransferTest, GetCarriesNoCredentials) {
   EXPECT_FALSE(requests[1].HasHeader("Authorization"));
 }
 
-TEST_F(TransferTest, RedirectIsFollowedToTheBody) {
-  server.Route("/old", Response::Redirect("/new"));
+struct RedirectCase {
+  const char* name;
+  // The answers at /a/old and at /a/mid; /new answers with the body.
+  std::function<Response(const ScriptedServer&)> old, mid;
+  std::string body;
+};
+
+class RedirectTest : public TransferTest, public testing::WithParamInterface<RedirectCase> {};
+
+TEST_P(RedirectTest, IsFollowedToTheBody) {
+  const RedirectCase& c = GetParam();
+  server.Route("/a/old", c.old(server));
+  server.Route("/a/mid", c.mid(server));
   server.Route("/new", Response::Ok("moved body"));
-  control.SetUrl(server.Url("/old"));
+  server.Route(
+      "/kept",
+      Response::Head("HTTP/1.1 200 OK", {{"Content-Length", "10"}}).Send("moved body").Hold());
+  control.SetUrl(server.Url("/a/old"));
   control.SetLocalFile(dir.File("v.flv"));
   control.RequestInformation();
 
   EXPECT_TRUE(control.StartDownload());
-  EXPECT_EQ(ReadWhole(dir.File("v.flv")), "moved body");
+  EXPECT_EQ(ReadWhole(dir.File("v.flv")), c.body);
+  EXPECT_EQ(events.log.back(), "complete");
 }
+
+// A redirect on a connection the server keeps open ends with its headers
+// and its declared body, not with the connection.
+Response KeptOpen(const std::string& location, const std::string& body) {
+  return Response::Head("HTTP/1.1 302 Found",
+                        {{"Location", location}, {"Content-Length", std::to_string(body.size())}})
+      .Send(body)
+      .Hold();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Redirects, RedirectTest,
+    testing::Values(
+        RedirectCase{"Plain", [](const auto&) { return Response::Redirect("/new"); },
+                     [](const auto&) { return Response::Silent(); }, "moved body"},
+        RedirectCase{"RelativeThenAbsolute", [](const auto&) { return Response::Redirect("mid"); },
+                     [](const auto& at) { return Response::Redirect(at.Url("/new"), 301); },
+                     "moved body"},
+        RedirectCase{"KeptOpenWithoutABody", [](const auto&) { return KeptOpen("/new", ""); },
+                     [](const auto&) { return Response::Silent(); }, "moved body"},
+        RedirectCase{"KeptOpenWithABody",
+                     [](const auto&) { return KeptOpen("../new", "<a href=/new>moved</a>"); },
+                     [](const auto&) { return Response::Silent(); }, "moved body"},
+        RedirectCase{"ToABodyOnAConnectionKeptOpen",
+                     [](const auto&) { return KeptOpen("/kept", ""); },
+                     [](const auto&) { return Response::Silent(); }, "moved body"}),
+    [](const testing::TestParamInfo<RedirectCase>& info) { return info.param.name; });
 
 TEST_F(TransferTest, RedirectAwayFromHttpIsRefused) {
   for (const char* target : {"file:///etc/passwd", "ftp://127.0.0.1/x"}) {

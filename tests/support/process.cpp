@@ -25,6 +25,11 @@ void ReadAvailable(int fd, std::string& into) {
 
 }  // namespace
 
+std::string ProgramLocale() {
+  const char* locale = std::getenv("LC_ALL");
+  return locale != nullptr && *locale != '\0' ? locale : "C";
+}
+
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
                            const std::vector<std::string>& env) {
   int out[2];

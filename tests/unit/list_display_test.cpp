@@ -262,7 +262,8 @@ TEST_F(ListDisplayTest, FormatsInFullAtStartFirstFillAndAfterEmptying) {
 struct LocateCase {
   const char* name;
   int items;
-  int16_t currentIndex;
+  // The item looked for, by position; outside the list: a key never given.
+  int position;
   std::optional<int> row;
 };
 void PrintTo(const LocateCase& c, std::ostream* os) { *os << c.name; }
@@ -273,7 +274,8 @@ class ListDisplayLocate : public ListDisplayTest,
 TEST_P(ListDisplayLocate, FindsTheRowShowingTheItem) {
   Add(GetParam().items);
   display.FillDownloadList();
-  display.LocateCurrentRow(GetParam().currentIndex);
+  int position = GetParam().position;
+  display.LocateCurrentRow(list.Exists(position) ? list.At(position).Key : 999);
   EXPECT_EQ(display.CurrentRow(), GetParam().row);
 
   display.WriteCurrentRowStatus("42");
@@ -285,15 +287,14 @@ TEST_P(ListDisplayLocate, FindsTheRowShowingTheItem) {
 INSTANTIATE_TEST_SUITE_P(Rows, ListDisplayLocate,
                          ::testing::Values(LocateCase{"First", 3, 0, 0},
                                            LocateCase{"Last", 3, 2, 2},
-                                           LocateCase{"PastTheEnd", 3, 3, std::nullopt},
-                                           LocateCase{"Negative", 3, -1, std::nullopt},
+                                           LocateCase{"UnknownKey", 3, 3, std::nullopt},
                                            LocateCase{"EmptyGrid", 0, 0, std::nullopt}),
                          [](const auto& info) { return info.param.name; });
 
 TEST_F(ListDisplayTest, CurrentRowFollowsItsItemAcrossRebuilds) {
   Add(4);
   display.FillDownloadList();
-  display.LocateCurrentRow(2);  // the third item
+  display.LocateCurrentRow(list.At(2).Key);
 
   grid.SelectCell({0, kColVideoUrl});
   display.RemoveSelected();

@@ -274,28 +274,43 @@ TEST_F(DownloadRunTest, AddingDuringARunKeepsTheRunningRow) {
   EXPECT_EQ(frm_->List().Count(), 3);
 }
 
-struct AddCase {
+struct Added {
   std::string url;
   ItemTexts texts;
 };
 
-TEST_F(DownloadRunTest, AddedAddressesGetThePlaceholdersOfTheirKind) {
+struct AddCase {
+  std::string entered;
+  std::vector<Added> added;
+};
+
+TEST_F(DownloadRunTest, EachAddedLineIsTrimmedAndGetsThePlaceholdersOfItsKind) {
   const ItemTexts waiting{"Waiting (Auto Detect)", "Waiting", "????"};
   const ItemTexts unsupported{"ERROR", "Link is not supported", "????"};
   const AddCase cases[] = {
-      {kPage, waiting},
-      {"HTTP://WWW.YOUTUBE.COM/watch?v=2", waiting},
-      {" http://blip.tv/file/3 ", waiting},
-      {"http://example.com/clip", unsupported},
-      {"", unsupported},
+      {kPage, {{kPage, waiting}}},
+      {"HTTP://WWW.YOUTUBE.COM/watch?v=2", {{"HTTP://WWW.YOUTUBE.COM/watch?v=2", waiting}}},
+      {" \thttp://blip.tv/file/3 \r\n", {{"http://blip.tv/file/3", waiting}}},
+      {"http://example.com/clip", {{"http://example.com/clip", unsupported}}},
+      {"http://blip.tv/file/4\r\n\r\n http://example.com/other\nhttp://blip.tv/file/5",
+       {{"http://blip.tv/file/4", waiting},
+        {"http://example.com/other", unsupported},
+        {"http://blip.tv/file/5", waiting}}},
+      {"http://blip.tv/file/a b", {{"http://blip.tv/file/a b", waiting}}},
+      {"", {}},
+      {" \t\r\n \n", {}},
   };
   for (const AddCase& c : cases) {
-    SCOPED_TRACE("\"" + c.url + "\"");
-    Add(c.url);
-    int last = frm_->List().LastPosition();
-    EXPECT_EQ(frm_->List().At(last).Video_URL, c.url);
-    EXPECT_EQ(frm_->List().At(last).ID, last + 1);
-    EXPECT_EQ(Texts(last), c.texts);
+    SCOPED_TRACE("\"" + c.entered + "\"");
+    int before = frm_->List().Count();
+    Add(c.entered);
+    ASSERT_EQ(frm_->List().Count(), before + static_cast<int>(c.added.size()));
+    for (size_t i = 0; i < c.added.size(); ++i) {
+      int position = before + static_cast<int>(i);
+      EXPECT_EQ(frm_->List().At(position).Video_URL, c.added[i].url);
+      EXPECT_EQ(frm_->List().At(position).ID, position + 1);
+      EXPECT_EQ(Texts(position), c.added[i].texts);
+    }
   }
   EXPECT_EQ(fakes_.grid.RowCount(), frm_->List().Count());
 }

@@ -185,12 +185,12 @@ struct AddCase {
   std::string added;  // empty: nothing added
 };
 
-TEST_F(FsCommandTest, AddSkipsBlankAddressesAndPassesOthersUntrimmed) {
+TEST_F(FsCommandTest, AddSkipsBlankAddressesAndTrimsOthers) {
   const std::string page = kPage + std::string("x");
   const AddCase cases[] = {
       {"empty", "", ""},
       {"blanks only", "    ", ""},
-      {"blanks around", "  " + page + " ", "  " + page + " "},
+      {"blanks around", "  " + page + " ", page},
       {"unsupported", "just text", "just text"},
   };
   for (const AddCase& c : cases) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,18 +35,40 @@ TEST(ParseContentLengthTest, OnlyPlainNonNegativeNumbersCount) {
   for (const Case& c : cases) EXPECT_EQ(ParseContentLength(c.value), c.size) << c.value;
 }
 
-TEST(DeclaresUncountableLengthTest, OnlyNumbersBeyond64Bits) {
+TEST(FramingOfTest, OnlyAPlainLengthDelimitsTheBody) {
+  constexpr auto kNone = std::nullopt;
   struct Case {
+    const char* name;
     const char* block;
-    bool uncountable;
+    long status;
+    std::optional<uint64_t> length;
+    bool unusable;
   } cases[] = {
-      {"HTTP/1.1 200 OK\r\nContent-Length: 18446744073709551616\r\n", true},
-      {"HTTP/1.1 200 OK\r\ncontent-length:  99999999999999999999999 \r\n", true},
-      {"HTTP/1.1 200 OK\r\nContent-Length: 18446744073709551615\r\n", false},
-      {"HTTP/1.1 200 OK\r\nContent-Length: 12abc\r\n", false},
-      {"HTTP/1.1 200 OK\r\n", false},
+      {"Plain", "HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n", 200, 5000, false},
+      {"NameInAnyCase", "HTTP/1.1 200 OK\r\ncontent-LENGTH:  7 \r\n", 200, 7, false},
+      {"None", "HTTP/1.1 200 OK\r\nX-Content-Length: 5\r\n", 200, kNone, false},
+      {"Letters", "HTTP/1.1 200 OK\r\nContent-Length: abc\r\n", 200, kNone, false},
+      {"Empty", "HTTP/1.1 200 OK\r\nContent-Length: \r\n", 200, kNone, false},
+      {"Negative", "HTTP/1.1 200 OK\r\nContent-Length: -5\r\n", 200, kNone, false},
+      {"LettersAfter", "HTTP/1.1 200 OK\r\nContent-Length: 12abc\r\n", 200, kNone, false},
+      {"PlusSign", "HTTP/1.1 200 OK\r\nContent-Length: +12\r\n", 200, kNone, false},
+      {"SameTwice", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\nContent-Length: 5\r\n", 200, 5, false},
+      {"TwoDifferent", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\nContent-Length: 10\r\n", 200, kNone,
+       true},
+      {"Beyond64Bits", "HTTP/1.1 200 OK\r\nContent-Length: 18446744073709551616\r\n", 200, kNone,
+       true},
+      {"Largest", "HTTP/1.1 200 OK\r\nContent-Length: 18446744073709551615\r\n", 200,
+       18446744073709551615u, false},
+      {"Chunked", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\nTransfer-Encoding: chunked\r\n", 200,
+       kNone, false},
+      {"NoContent", "HTTP/1.1 204 No Content\r\nContent-Length: 5\r\n", 204, 0, false},
+      {"NotModified", "HTTP/1.1 304 Not Modified\r\nContent-Length: 5\r\n", 304, 0, false},
   };
-  for (const Case& c : cases) EXPECT_EQ(DeclaresUncountableLength(c.block), c.uncountable) << c.block;
+  for (const Case& c : cases) {
+    BodyFraming framing = FramingOf(c.block, c.status);
+    EXPECT_EQ(framing.length, c.length) << c.name;
+    EXPECT_EQ(framing.unusable, c.unusable) << c.name;
+  }
 }
 
 TEST(ReadHeadFactsTest, FirstMarkerAnywhereWinsAndValueIsNotTrimmed) {
@@ -73,6 +96,7 @@ TEST(ResponseHeadersTest, KeepsOnlyTheFinalAnswer) {
     std::string block;
     long status;
     bool final;
+    std::string redirectTo = "";
   } cases[] = {
       {"Plain",
        {"HTTP/1.1 200 OK\r\n", "A: 1\r\n", "\r\n"},
@@ -96,15 +120,26 @@ TEST(ResponseHeadersTest, KeepsOnlyTheFinalAnswer) {
        200,
        true},
       {"RedirectStillWaiting",
-       {"HTTP/1.1 302 Found\r\n", "Location: ftp://x/\r\n", "\r\n"},
-       "HTTP/1.1 302 Found\r\nLocation: ftp://x/\r\n",
+       {"HTTP/1.1 302 Found\r\n", "Location:  ftp://x/ \r\n", "\r\n"},
+       "HTTP/1.1 302 Found\r\nLocation:  ftp://x/ \r\n",
        302,
-       false},
+       false,
+       "ftp://x/"},
       {"RedirectWithoutLocationIsFinal",
        {"HTTP/1.1 302 Found\r\n", "\r\n"},
        "HTTP/1.1 302 Found\r\n",
        302,
        true},
+      {"RedirectToNowhereIsFinal",
+       {"HTTP/1.1 302 Found\r\n", "Location: \r\n", "\r\n"},
+       "HTTP/1.1 302 Found\r\nLocation: \r\n",
+       302,
+       true},
+      {"RedirectNotYetComplete",
+       {"HTTP/1.1 301 Moved\r\n", "Location: /b\r\n"},
+       "HTTP/1.1 301 Moved\r\nLocation: /b\r\n",
+       301,
+       false},
       {"HeadersNotYetComplete",
        {"HTTP/1.1 200 OK\r\n", "A: 1\r\n"},
        "HTTP/1.1 200 OK\r\nA: 1\r\n",
@@ -121,6 +156,7 @@ TEST(ResponseHeadersTest, KeepsOnlyTheFinalAnswer) {
     EXPECT_EQ(Feed(headers, c.lines), c.block) << c.name;
     EXPECT_EQ(headers.Status(), c.status) << c.name;
     EXPECT_EQ(headers.FinalAnswerBegan(), c.final) << c.name;
+    EXPECT_EQ(headers.RedirectTo(), c.redirectTo) << c.name;
   }
 }
 

@@ -1,6 +1,7 @@
 // reelcatch-get: the download run in a terminal.
 #include <unistd.h>
 
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -80,6 +81,7 @@ int Info(const std::string& url) {
   control.RequestInformation();
   std::printf("FileExists: %s\n", control.FileExists() ? "True" : "False");
   std::printf("LastModified: %s\n", EscapeControls(control.LastModified()).c_str());
+  // No decimals, so no separator of the locale's.
   std::printf("FileSize: %.0f\n", static_cast<double>(control.FileSize()));
   std::printf("RemoteFileName: %s\n", EscapeControls(control.RemoteFileName()).c_str());
   std::printf("RemoteFileType: %s\n", EscapeControls(control.RemoteFileType()).c_str());
@@ -155,6 +157,9 @@ int DownloadAll(const GetOptions& options) {
 
 int main(int argc, char** argv) {
   using namespace reelcatch;
+  // The user's locale, as the desktop program has it: the engine's numbers
+  // must read and write the same under every one.
+  std::setlocale(LC_ALL, "");
   std::string error;
   std::optional<GetOptions> options =
       ParseGetOptions(std::vector<std::string>(argv + 1, argv + argc), error);
