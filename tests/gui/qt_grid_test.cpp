@@ -88,7 +88,7 @@ class GridTest : public ::testing::Test {
     QTest::keyClicks(editor, QString::fromStdString(text));
     QTest::keyClick(editor, Qt::Key_Return);
     // The editor hands its text over from a later turn of the event loop.
-    QTRY_VERIFY_WITH_TIMEOUT(grid_.View().indexWidget(index) == nullptr, 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grid_.View().indexWidget(index) == nullptr; }, 5000));
   }
 
   std::vector<std::string> Urls() {
@@ -154,7 +154,8 @@ TEST_F(GridTest, OnlyTheFileNameTakesAnEditor) {
     EXPECT_EQ(grid_.View().indexWidget(index) != nullptr, column == kColFileName);
     if (QWidget* editor = grid_.View().indexWidget(index)) {
       QTest::keyClick(editor, Qt::Key_Escape);
-      QTRY_VERIFY_WITH_TIMEOUT(grid_.View().indexWidget(index) == nullptr, 5000);
+      ASSERT_TRUE(
+          QTest::qWaitFor([&] { return grid_.View().indexWidget(index) == nullptr; }, 5000));
     }
   }
 }
@@ -242,7 +243,8 @@ TEST_F(GridTest, SelectAllMarksRowsNotCells) {
 
 TEST_F(GridTest, ScrollsOneRowEachWayAndKnowsItsFocus) {
   Add(30);
-  QTRY_VERIFY_WITH_TIMEOUT(grid_.View().verticalScrollBar()->maximum() > 0, 5000);
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return grid_.View().verticalScrollBar()->maximum() > 0; }, 5000));
   EXPECT_EQ(grid_.View().rowAt(0), 0);
   grid_.ScrollRows(1);
   EXPECT_EQ(grid_.View().rowAt(0), 1);
@@ -251,7 +253,7 @@ TEST_F(GridTest, ScrollsOneRowEachWayAndKnowsItsFocus) {
   EXPECT_EQ(grid_.View().rowAt(0), 0);
 
   grid_.View().setFocus();
-  QTRY_VERIFY_WITH_TIMEOUT(grid_.HasFocus(), 5000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return grid_.HasFocus(); }, 5000));
   grid_.View().clearFocus();
   EXPECT_FALSE(grid_.HasFocus());
 }
