@@ -7,8 +7,11 @@
 #include <QAction>
 #include <QEventLoop>
 #include <QMessageBox>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -88,6 +91,46 @@ class TrayTest : public testing::ConfigFolderTest {
     return nullptr;
   }
 
+  // As a taskbar does it: the desktop, not the program, restores the window
+  // it has made an icon (and Qt may not hear of it).
+  void RestoreFromTheTaskbar() {
+    if (!OnX11WithWmctrl()) {
+      Window().windowHandle()->setWindowStates(Qt::WindowNoState);
+      return;
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return DesktopState() == "Iconic"; }, 5000));
+    QProcess::execute(QStringLiteral("wmctrl"), {QStringLiteral("-i"), QStringLiteral("-a"),
+                                                 QString::number(Window().winId())});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return DesktopState() == "Normal"; }, 5000));
+  }
+
+  static bool OnX11WithWmctrl() {
+    return QGuiApplication::platformName() == QStringLiteral("xcb") &&
+           !QStandardPaths::findExecutable(QStringLiteral("wmctrl")).isEmpty();
+  }
+
+  // How a window manager shows the window: "Normal", "Iconic", or empty
+  // when it does not show it at all.
+  std::string DesktopState() {
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(Window().winId()),
+                                          QStringLiteral("WM_STATE")});
+    if (!xprop.waitForFinished(10000)) return {};
+    const QByteArray said = xprop.readAllStandardOutput();
+    for (const char* state : {"Normal", "Iconic"}) {
+      if (said.contains(state)) return state;
+    }
+    return {};
+  }
+
+  // Shown on the desktop, not as an icon; without a window manager Qt's own
+  // account is all there is.
+  bool ShownOnTheDesktop() { return !OnX11WithWmctrl() || DesktopState() == "Normal"; }
+
+  bool HasTheFocus() {
+    return Window().isVisible() && QGuiApplication::focusWindow() == Window().windowHandle();
+  }
+
   // What the desktop reports of the icon.
   void Activate(QSystemTrayIcon::ActivationReason reason) { emit Tray().Icon().activated(reason); }
 
@@ -157,30 +200,50 @@ TEST_F(TrayTest, MonitorItemSwitchesMonitoringWithoutSavingIt) {
   EXPECT_EQ(CRegister().REGGetSetting(kHkeyCurrentUser, kSettingsKey, kUrlMonValue, "?"), "False");
 }
 
-TEST_F(TrayTest, DoubleClickAndTheFirstItemShowOnlyAHiddenWindow) {
-  enum Start { kShown, kHidden, kMinimised, kHiddenWhileMinimised };
+TEST_F(TrayTest, DoubleClickAndTheFirstItemBringTheWindowBackFromEveryState) {
+  enum Start { kShown, kHidden, kMinimised, kHiddenWhileMinimised, kRestoredThenHidden, kCovered };
   enum Act { kDoubleClick, kLeftPress, kReelcatchItem };
   struct Case {
     const char* name;
     Start start;
     Act act;
-    bool visible;
-    bool minimised;
+    bool back;  // shown, not minimised, in front with the focus
   };
   const Case cases[] = {
-      {"double-click, hidden", kHidden, kDoubleClick, true, false},
-      {"double-click, minimised", kMinimised, kDoubleClick, true, true},
-      {"double-click, hidden while minimised", kHiddenWhileMinimised, kDoubleClick, true, true},
-      {"double-click, shown", kShown, kDoubleClick, true, false},
-      {"left press, hidden", kHidden, kLeftPress, false, false},
-      {"first item, hidden", kHidden, kReelcatchItem, true, false},
-      {"first item, minimised", kMinimised, kReelcatchItem, true, true},
+      {"double-click, hidden", kHidden, kDoubleClick, true},
+      {"double-click, minimised", kMinimised, kDoubleClick, true},
+      {"double-click, hidden while minimised", kHiddenWhileMinimised, kDoubleClick, true},
+      {"double-click, restored from the taskbar, then hidden", kRestoredThenHidden, kDoubleClick,
+       true},
+      {"double-click, behind another window", kCovered, kDoubleClick, true},
+      {"double-click, shown", kShown, kDoubleClick, true},
+      {"left press, hidden", kHidden, kLeftPress, false},
+      {"first item, hidden", kHidden, kReelcatchItem, true},
+      {"first item, minimised", kMinimised, kReelcatchItem, true},
+      {"first item, restored from the taskbar, then hidden", kRestoredThenHidden, kReelcatchItem,
+       true},
+      {"first item, behind another window", kCovered, kReelcatchItem, true},
   };
+  QWidget other;
+  other.setWindowTitle(QStringLiteral("another program"));
+  other.resize(700, 600);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    other.hide();
     Window().showNormal();
-    if (c.start == kMinimised || c.start == kHiddenWhileMinimised) Window().Minimize();
-    if (c.start == kHidden || c.start == kHiddenWhileMinimised) Window().Hide();
+    Window().activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return HasTheFocus(); }, 5000));
+    if (c.start == kMinimised || c.start == kHiddenWhileMinimised || c.start == kRestoredThenHidden)
+      Window().Minimize();
+    if (c.start == kRestoredThenHidden) RestoreFromTheTaskbar();
+    if (c.start == kHidden || c.start == kHiddenWhileMinimised || c.start == kRestoredThenHidden)
+      Window().Hide();
+    if (c.start == kCovered) {
+      other.show();
+      other.activateWindow();
+      ASSERT_TRUE(QTest::qWaitFor(
+          [&] { return QGuiApplication::focusWindow() == other.windowHandle(); }, 5000));
+    }
 
     switch (c.act) {
       case kDoubleClick:
@@ -195,8 +258,14 @@ TEST_F(TrayTest, DoubleClickAndTheFirstItemShowOnlyAHiddenWindow) {
         break;
     }
 
-    EXPECT_EQ(Window().IsVisible(), c.visible);
-    EXPECT_EQ(Window().IsMinimized(), c.minimised);
+    if (c.back) {
+      EXPECT_TRUE(QTest::qWaitFor([&] { return HasTheFocus(); }, 5000));
+      EXPECT_TRUE(Window().IsVisible());
+      EXPECT_FALSE(Window().IsMinimized());
+      EXPECT_TRUE(QTest::qWaitFor([&] { return ShownOnTheDesktop(); }, 5000));
+    } else {
+      EXPECT_FALSE(Window().IsVisible());
+    }
   }
 }
 
@@ -246,7 +315,8 @@ TEST_F(TrayTest, DownloadItemStartsThroughTheTimerAndStopsThroughTheQuestion) {
   stopper.start(10);
   answerer.start(10);
 
-  QTRY_VERIFY_WITH_TIMEOUT(stopClicked && !frm_->Run().State().Downloading, 40000);
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return stopClicked && !frm_->Run().State().Downloading; }, 40000));
   EXPECT_FALSE(gaveUp) << "the stop did not reach the page fetch";
   EXPECT_EQ(question, kCancelQuestion);
   EXPECT_TRUE(frm_->Run().State().CancelRequested);

@@ -16,13 +16,7 @@ QtWindow::QtWindow(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Frameless
 
 void QtWindow::SetSize(int width, int height) { setFixedSize(width, height); }
 
-void QtWindow::Show() {
-  // A window hidden while minimised comes back minimised.
-  if (isMinimized())
-    showMinimized();
-  else
-    show();
-}
+void QtWindow::Show() { show(); }
 
 void QtWindow::Hide() { hide(); }
 
@@ -33,6 +27,19 @@ void QtWindow::Minimize() { showMinimized(); }
 bool QtWindow::IsMinimized() const { return isMinimized(); }
 
 void QtWindow::BringToForeground() {
+  raise();
+  activateWindow();
+}
+
+void QtWindow::Restore() {
+  if (!isVisible()) {
+    // A window once minimised keeps asking the desktop to be mapped as an
+    // icon, even after the desktop restored it: show it as Qt last heard of
+    // it, then leave the minimised state, which corrects that request.
+    setWindowState(windowState() | Qt::WindowMinimized);
+    show();
+  }
+  showNormal();
   raise();
   activateWindow();
 }
