@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
+#include <QImage>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTest>
@@ -72,9 +73,36 @@ class GridTest : public ::testing::Test {
 
   QModelIndex Index(int row, int column) { return grid_.Model().index(row, column); }
 
-  void CtrlClick(int row, int column) {
+  void Click(int row, int column, Qt::KeyboardModifiers keys = {}) {
     QPoint at = grid_.View().visualRect(Index(row, column)).center();
-    QTest::mouseClick(grid_.View().viewport(), Qt::LeftButton, Qt::ControlModifier, at);
+    QTest::mouseClick(grid_.View().viewport(), Qt::LeftButton, keys, at);
+  }
+
+  void CtrlClick(int row, int column) { Click(row, column, Qt::ControlModifier); }
+
+  void ClickHeader(int column) {
+    QHeaderView* header = grid_.View().horizontalHeader();
+    QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+              header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+  }
+
+  // The rows that look selected: any of their cells painted in the
+  // selection colour (sampled away from the text and the grid lines).
+  std::vector<int> RowsShownSelected() {
+    QImage shot = grid_.View().viewport()->grab().toImage();
+    QColor selected(61, 211, 124);
+    std::vector<int> rows;
+    for (int row = 0; row < grid_.RowCount(); ++row) {
+      for (int column = 0; column < kGridColumnCount; ++column) {
+        QRect cell = grid_.View().visualRect(Index(row, column));
+        if (shot.pixelColor(cell.right() - 3, cell.top() + 3) == selected) {
+          rows.push_back(row);
+          break;
+        }
+      }
+    }
+    return rows;
   }
 
   // Types a new name into a cell through the grid's own editor.
@@ -239,6 +267,78 @@ TEST_F(GridTest, SelectAllMarksRowsNotCells) {
   EXPECT_EQ(Urls(), (std::vector<std::string>{"1", "2", "3"}));
   // The rebuild cleared the row flags with the old rows.
   EXPECT_FALSE(grid_.IsRowSelected(0));
+}
+
+TEST_F(GridTest, RemoveTakesWhatIsShownSelected) {
+  enum Gesture { kNone, kClick, kCtrlClick, kCtrlClickTwice, kShiftClick, kEscape, kHeaderClick };
+  struct Case {
+    const char* name;
+    bool selectAllFirst;
+    Gesture gesture;
+    std::vector<int> shown;  // rows
+    std::vector<std::string> left;
+  };
+  const Case cases[] = {
+      {"select all", true, kNone, {0, 1, 2, 3, 4}, {}},
+      {"select all, then a click on the third", true, kClick, {2}, {"1", "2", "4", "5"}},
+      {"select all, then Ctrl-click on the second", true, kCtrlClick, {0, 2, 3, 4}, {"2"}},
+      {"select all, then Ctrl-click on the second twice",
+       true,
+       kCtrlClickTwice,
+       {0, 1, 2, 3, 4},
+       {}},
+      {"select all, then Shift-click on the third", true, kShiftClick, {0, 1, 2}, {"4", "5"}},
+      {"select all, then Escape", true, kEscape, {}, {"1", "2", "3", "4", "5"}},
+      {"a click on a header", false, kHeaderClick, {}, {"1", "2", "3", "4", "5"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    display_.SelectAllItems();
+    display_.RemoveSelected();
+    next_ = 1;
+    Add(5);
+    // Where a Shift-click starts from.
+    Click(0, kColFileName);
+    if (c.selectAllFirst) display_.SelectAllItems();
+    switch (c.gesture) {
+      case kNone:
+        break;
+      case kClick:
+        Click(2, kColStatus);
+        break;
+      case kCtrlClickTwice:
+        CtrlClick(1, kColFileName);
+        [[fallthrough]];
+      case kCtrlClick:
+        CtrlClick(1, kColFileName);
+        break;
+      case kShiftClick:
+        Click(2, kColFileName, Qt::ShiftModifier);
+        break;
+      case kEscape:
+        QTest::keyClick(&grid_.View(), Qt::Key_Escape);
+        break;
+      case kHeaderClick:
+        // Off the first click's row: only the header's own effect counts.
+        QTest::keyClick(&grid_.View(), Qt::Key_Escape);
+        ClickHeader(kColVideoUrl);
+        break;
+    }
+    EXPECT_EQ(RowsShownSelected(), c.shown);
+    display_.RemoveSelected();
+    EXPECT_EQ(Urls(), c.left);
+  }
+}
+
+TEST_F(GridTest, HeaderDragStillSizesItsColumn) {
+  Add(1);
+  QHeaderView* header = grid_.View().horizontalHeader();
+  int edge = header->sectionViewportPosition(kColFileName) + header->sectionSize(kColFileName) - 1;
+  int y = header->height() / 2;
+  QTest::mousePress(header->viewport(), Qt::LeftButton, {}, QPoint(edge, y));
+  QTest::mouseMove(header->viewport(), QPoint(edge + 40, y));
+  QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, QPoint(edge + 40, y));
+  EXPECT_EQ(grid_.View().columnWidth(kColFileName), kPixelWidths[kColFileName] + 40);
 }
 
 TEST_F(GridTest, ScrollsOneRowEachWayAndKnowsItsFocus) {
