@@ -19,6 +19,7 @@
 #include <string>
 
 #include "list/add_download_url.h"
+#include "platform/qt/desktop_wiring.h"
 #include "platform/qt/qt_host.h"
 #include "qt_app.h"
 #include "run/download_run.h"
@@ -54,7 +55,7 @@ class TrayTest : public testing::ConfigFolderTest {
     Ports ports{desktop.movie, desktop.grid, desktop.dialogs, desktop.timers, desktop.shell,
                 network_,      desktop.loop, desktop.window,  desktop.tray,   desktop.clipboard};
     frm_ = std::make_unique<FrmMain>(ports, ProgramDir(), "tray-test");
-    WireTray();
+    WireDesktop(*host_, *frm_);
     frm_->Form_Load();
     host_->MainWindow().Show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&host_->MainWindow()));
@@ -64,18 +65,6 @@ class TrayTest : public testing::ConfigFolderTest {
     Menu().hide();
     frm_.reset();
     host_.reset();
-  }
-
-  // As the desktop program wires its tray.
-  void WireTray() {
-    TrayHandlers handlers;
-    handlers.mouseDown = [this](int button) { frm_->SysTray_MouseDown(button, 0); };
-    handlers.mouseDblClick = [this](int button) { frm_->SysTray_MouseDblClick(button, 0); };
-    handlers.reelcatch = [this] { frm_->mnuReelcatch_Click(); };
-    handlers.download = [this] { frm_->mnuDownload_Click(); };
-    handlers.monitor = [this] { frm_->mnuMonitor_Click(); };
-    handlers.exit = [this] { frm_->mnuExit_Click(); };
-    host_->SysTray().SetHandlers(std::move(handlers));
   }
 
   std::string ProgramDir() const { return temp_.Path() + "/program"; }
