@@ -38,6 +38,8 @@ namespace fs = std::filesystem;
 
 constexpr const char* kCancelQuestion = "Are you sure that you want to cancel downloading?";
 
+constexpr int kWaitMs = 5000;
+
 class TrayTest : public testing::ConfigFolderTest {
  protected:
   void SetUp() override {
@@ -80,17 +82,22 @@ class TrayTest : public testing::ConfigFolderTest {
     return nullptr;
   }
 
-  // As a taskbar does it: the desktop, not the program, restores the window
-  // it has made an icon (and Qt may not hear of it).
-  void RestoreFromTheTaskbar() {
+  // Minimised by the program, restored by the desktop as a taskbar does it;
+  // Qt hears of that only through the window manager's reports.
+  void MinimiseThenRestoreFromTheTaskbar() {
+    Window().Minimize();
     if (!OnX11WithWmctrl()) {
       Window().windowHandle()->setWindowStates(Qt::WindowNoState);
       return;
     }
-    ASSERT_TRUE(QTest::qWaitFor([&] { return DesktopState() == "Iconic"; }, 5000));
+    // A user reaches for the taskbar after Qt has heard of the icon, and
+    // goes on after it has heard of the restore.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return DesktopState() == "Iconic"; }, kWaitMs));
+    QGuiApplication::sync();
     QProcess::execute(QStringLiteral("wmctrl"), {QStringLiteral("-i"), QStringLiteral("-a"),
                                                  QString::number(Window().winId())});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return DesktopState() == "Normal"; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return DesktopState() == "Normal"; }, kWaitMs));
+    QGuiApplication::sync();
   }
 
   static bool OnX11WithWmctrl() {
@@ -221,17 +228,16 @@ TEST_F(TrayTest, DoubleClickAndTheFirstItemBringTheWindowBackFromEveryState) {
     other.hide();
     Window().showNormal();
     Window().activateWindow();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return HasTheFocus(); }, 5000));
-    if (c.start == kMinimised || c.start == kHiddenWhileMinimised || c.start == kRestoredThenHidden)
-      Window().Minimize();
-    if (c.start == kRestoredThenHidden) RestoreFromTheTaskbar();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return HasTheFocus(); }, kWaitMs));
+    if (c.start == kMinimised || c.start == kHiddenWhileMinimised) Window().Minimize();
+    if (c.start == kRestoredThenHidden) MinimiseThenRestoreFromTheTaskbar();
     if (c.start == kHidden || c.start == kHiddenWhileMinimised || c.start == kRestoredThenHidden)
       Window().Hide();
     if (c.start == kCovered) {
       other.show();
       other.activateWindow();
       ASSERT_TRUE(QTest::qWaitFor(
-          [&] { return QGuiApplication::focusWindow() == other.windowHandle(); }, 5000));
+          [&] { return QGuiApplication::focusWindow() == other.windowHandle(); }, kWaitMs));
     }
 
     switch (c.act) {
@@ -248,10 +254,10 @@ TEST_F(TrayTest, DoubleClickAndTheFirstItemBringTheWindowBackFromEveryState) {
     }
 
     if (c.back) {
-      EXPECT_TRUE(QTest::qWaitFor([&] { return HasTheFocus(); }, 5000));
+      EXPECT_TRUE(QTest::qWaitFor([&] { return HasTheFocus(); }, kWaitMs));
       EXPECT_TRUE(Window().IsVisible());
       EXPECT_FALSE(Window().IsMinimized());
-      EXPECT_TRUE(QTest::qWaitFor([&] { return ShownOnTheDesktop(); }, 5000));
+      EXPECT_TRUE(QTest::qWaitFor([&] { return ShownOnTheDesktop(); }, kWaitMs));
     } else {
       EXPECT_FALSE(Window().IsVisible());
     }

@@ -34,10 +34,11 @@ void QtWindow::BringToForeground() {
 void QtWindow::Restore() {
   if (!isVisible()) {
     // A window once minimised keeps asking the desktop to be mapped as an
-    // icon, even after the desktop restored it: show it as Qt last heard of
-    // it, then leave the minimised state, which corrects that request.
+    // icon, also after the desktop restored it, and Qt renews that request
+    // only when it leaves the minimised state itself: so leave it, before
+    // the window is shown again.
     setWindowState(windowState() | Qt::WindowMinimized);
-    show();
+    setWindowState(windowState() & ~Qt::WindowMinimized);
   }
   showNormal();
   raise();
