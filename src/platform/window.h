@@ -15,6 +15,9 @@ class Window {
   virtual void Minimize() = 0;
   virtual bool IsMinimized() const = 0;
   virtual void BringToForeground() = 0;
+  // Brings the window back from wherever it is (hidden, minimised, behind
+  // other windows): shown at its normal size, in front, with the focus.
+  virtual void Restore() = 0;
   // Lets the user move the window with the mouse, as by its caption.
   virtual void DragWindow() = 0;
   // Installs or removes the window's event filters.

@@ -95,11 +95,13 @@ void FrmMain::SysTray_MouseDown(int button, int) {
   ports_.tray.PopupMenu();
 }
 
+// Both bring the window back from every state, minimised too: a window left
+// minimised or behind others could otherwise not be reached from the tray.
 void FrmMain::SysTray_MouseDblClick(int button, int) {
-  if (button == 1 && !ports_.window.IsVisible()) ports_.window.Show();
+  if (button == 1) ports_.window.Restore();
 }
 
-void FrmMain::mnuReelcatch_Click() { ports_.window.Show(); }
+void FrmMain::mnuReelcatch_Click() { ports_.window.Restore(); }
 
 void FrmMain::mnuDownload_Click() {
   if (ports_.tray.DownloadCaption() == captions::kStart) {

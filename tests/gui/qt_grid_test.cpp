@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
+#include <QImage>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTest>
@@ -72,9 +73,36 @@ class GridTest : public ::testing::Test {
 
   QModelIndex Index(int row, int column) { return grid_.Model().index(row, column); }
 
-  void CtrlClick(int row, int column) {
+  void Click(int row, int column, Qt::KeyboardModifiers keys = {}) {
     QPoint at = grid_.View().visualRect(Index(row, column)).center();
-    QTest::mouseClick(grid_.View().viewport(), Qt::LeftButton, Qt::ControlModifier, at);
+    QTest::mouseClick(grid_.View().viewport(), Qt::LeftButton, keys, at);
+  }
+
+  void CtrlClick(int row, int column) { Click(row, column, Qt::ControlModifier); }
+
+  void ClickHeader(int column) {
+    QHeaderView* header = grid_.View().horizontalHeader();
+    QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+              header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+  }
+
+  // The rows that look selected: any of their cells painted in the
+  // selection colour (sampled away from the text and the grid lines).
+  std::vector<int> RowsShownSelected() {
+    QImage shot = grid_.View().viewport()->grab().toImage();
+    QColor selected(61, 211, 124);
+    std::vector<int> rows;
+    for (int row = 0; row < grid_.RowCount(); ++row) {
+      for (int column = 0; column < kGridColumnCount; ++column) {
+        QRect cell = grid_.View().visualRect(Index(row, column));
+        if (shot.pixelColor(cell.right() - 3, cell.top() + 3) == selected) {
+          rows.push_back(row);
+          break;
+        }
+      }
+    }
+    return rows;
   }
 
   // Types a new name into a cell through the grid's own editor.
@@ -88,7 +116,7 @@ class GridTest : public ::testing::Test {
     QTest::keyClicks(editor, QString::fromStdString(text));
     QTest::keyClick(editor, Qt::Key_Return);
     // The editor hands its text over from a later turn of the event loop.
-    QTRY_VERIFY_WITH_TIMEOUT(grid_.View().indexWidget(index) == nullptr, 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grid_.View().indexWidget(index) == nullptr; }, 5000));
   }
 
   std::vector<std::string> Urls() {
@@ -154,7 +182,8 @@ TEST_F(GridTest, OnlyTheFileNameTakesAnEditor) {
     EXPECT_EQ(grid_.View().indexWidget(index) != nullptr, column == kColFileName);
     if (QWidget* editor = grid_.View().indexWidget(index)) {
       QTest::keyClick(editor, Qt::Key_Escape);
-      QTRY_VERIFY_WITH_TIMEOUT(grid_.View().indexWidget(index) == nullptr, 5000);
+      ASSERT_TRUE(
+          QTest::qWaitFor([&] { return grid_.View().indexWidget(index) == nullptr; }, 5000));
     }
   }
 }
@@ -240,9 +269,80 @@ TEST_F(GridTest, SelectAllMarksRowsNotCells) {
   EXPECT_FALSE(grid_.IsRowSelected(0));
 }
 
+TEST_F(GridTest, RemoveTakesWhatIsShownSelected) {
+  enum Gesture { kNone, kClick, kCtrlClick, kCtrlClickTwice, kShiftClick, kEscape, kHeaderClick };
+  struct Case {
+    const char* name;
+    bool selectAllFirst;
+    Gesture gesture;
+    std::vector<int> shown;  // rows
+    std::vector<std::string> left;
+  };
+  const Case cases[] = {
+      {"select all", true, kNone, {0, 1, 2, 3, 4}, {}},
+      {"select all, then a click on the third", true, kClick, {2}, {"1", "2", "4", "5"}},
+      {"select all, then Ctrl-click on the second", true, kCtrlClick, {0, 2, 3, 4}, {"2"}},
+      {"select all, then Ctrl-click on the second twice",
+       true,
+       kCtrlClickTwice,
+       {0, 1, 2, 3, 4},
+       {}},
+      {"select all, then Shift-click on the third", true, kShiftClick, {0, 1, 2}, {"4", "5"}},
+      {"select all, then Escape", true, kEscape, {}, {"1", "2", "3", "4", "5"}},
+      {"a click on a header", false, kHeaderClick, {}, {"1", "2", "3", "4", "5"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    display_.SelectAllItems();
+    display_.RemoveSelected();
+    next_ = 1;
+    Add(5);
+    // Where a Shift-click starts from.
+    if (c.gesture == kShiftClick) Click(0, kColFileName);
+    if (c.selectAllFirst) display_.SelectAllItems();
+    switch (c.gesture) {
+      case kNone:
+        break;
+      case kClick:
+        Click(2, kColStatus);
+        break;
+      case kCtrlClickTwice:
+        CtrlClick(1, kColFileName);
+        [[fallthrough]];
+      case kCtrlClick:
+        CtrlClick(1, kColFileName);
+        break;
+      case kShiftClick:
+        Click(2, kColFileName, Qt::ShiftModifier);
+        break;
+      case kEscape:
+        QTest::keyClick(&grid_.View(), Qt::Key_Escape);
+        break;
+      case kHeaderClick:
+        ClickHeader(kColVideoUrl);
+        break;
+    }
+    EXPECT_EQ(RowsShownSelected(), c.shown);
+    display_.RemoveSelected();
+    EXPECT_EQ(Urls(), c.left);
+  }
+}
+
+TEST_F(GridTest, HeaderDragStillSizesItsColumn) {
+  Add(1);
+  QHeaderView* header = grid_.View().horizontalHeader();
+  int edge = header->sectionViewportPosition(kColFileName) + header->sectionSize(kColFileName) - 1;
+  int y = header->height() / 2;
+  QTest::mousePress(header->viewport(), Qt::LeftButton, {}, QPoint(edge, y));
+  QTest::mouseMove(header->viewport(), QPoint(edge + 40, y));
+  QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, QPoint(edge + 40, y));
+  EXPECT_EQ(grid_.View().columnWidth(kColFileName), kPixelWidths[kColFileName] + 40);
+}
+
 TEST_F(GridTest, ScrollsOneRowEachWayAndKnowsItsFocus) {
   Add(30);
-  QTRY_VERIFY_WITH_TIMEOUT(grid_.View().verticalScrollBar()->maximum() > 0, 5000);
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return grid_.View().verticalScrollBar()->maximum() > 0; }, 5000));
   EXPECT_EQ(grid_.View().rowAt(0), 0);
   grid_.ScrollRows(1);
   EXPECT_EQ(grid_.View().rowAt(0), 1);
@@ -251,7 +351,7 @@ TEST_F(GridTest, ScrollsOneRowEachWayAndKnowsItsFocus) {
   EXPECT_EQ(grid_.View().rowAt(0), 0);
 
   grid_.View().setFocus();
-  QTRY_VERIFY_WITH_TIMEOUT(grid_.HasFocus(), 5000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return grid_.HasFocus(); }, 5000));
   grid_.View().clearFocus();
   EXPECT_FALSE(grid_.HasFocus());
 }

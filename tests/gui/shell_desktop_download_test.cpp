@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "list/status_cell.h"
+#include "platform/qt/desktop_wiring.h"
 #include "platform/qt/qt_host.h"
 #include "qt_app.h"
 #include "run/download_run.h"
@@ -126,9 +127,7 @@ TEST_F(DesktopDownloadTest, TypedAddressIsDownloadedWithItsProgressDrawnAsABar) 
   Ports ports{desktop.movie, desktop.grid, desktop.dialogs, desktop.timers, desktop.shell,
               network_,      desktop.loop, desktop.window,  desktop.tray,   desktop.clipboard};
   FrmMain frm(ports, folder_.filePath("program").toStdString(), "1");
-  host.Face().SetCommandHandler([&frm](const std::string& command, const std::string& args) {
-    frm.Flash_FSCommand(command, args);
-  });
+  WireDesktop(host, frm);
   frm.Form_Load();
   ASSERT_TRUE(host.Face().Loaded());
   host.MainWindow().Show();

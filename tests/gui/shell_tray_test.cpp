@@ -7,8 +7,11 @@
 #include <QAction>
 #include <QEventLoop>
 #include <QMessageBox>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -16,6 +19,7 @@
 #include <string>
 
 #include "list/add_download_url.h"
+#include "platform/qt/desktop_wiring.h"
 #include "platform/qt/qt_host.h"
 #include "qt_app.h"
 #include "run/download_run.h"
@@ -34,6 +38,8 @@ namespace fs = std::filesystem;
 
 constexpr const char* kCancelQuestion = "Are you sure that you want to cancel downloading?";
 
+constexpr int kWaitMs = 5000;
+
 class TrayTest : public testing::ConfigFolderTest {
  protected:
   void SetUp() override {
@@ -51,7 +57,7 @@ class TrayTest : public testing::ConfigFolderTest {
     Ports ports{desktop.movie, desktop.grid, desktop.dialogs, desktop.timers, desktop.shell,
                 network_,      desktop.loop, desktop.window,  desktop.tray,   desktop.clipboard};
     frm_ = std::make_unique<FrmMain>(ports, ProgramDir(), "tray-test");
-    WireTray();
+    WireDesktop(*host_, *frm_);
     frm_->Form_Load();
     host_->MainWindow().Show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&host_->MainWindow()));
@@ -61,18 +67,6 @@ class TrayTest : public testing::ConfigFolderTest {
     Menu().hide();
     frm_.reset();
     host_.reset();
-  }
-
-  // As the desktop program wires its tray.
-  void WireTray() {
-    TrayHandlers handlers;
-    handlers.mouseDown = [this](int button) { frm_->SysTray_MouseDown(button, 0); };
-    handlers.mouseDblClick = [this](int button) { frm_->SysTray_MouseDblClick(button, 0); };
-    handlers.reelcatch = [this] { frm_->mnuReelcatch_Click(); };
-    handlers.download = [this] { frm_->mnuDownload_Click(); };
-    handlers.monitor = [this] { frm_->mnuMonitor_Click(); };
-    handlers.exit = [this] { frm_->mnuExit_Click(); };
-    host_->SysTray().SetHandlers(std::move(handlers));
   }
 
   std::string ProgramDir() const { return temp_.Path() + "/program"; }
@@ -86,6 +80,51 @@ class TrayTest : public testing::ConfigFolderTest {
     }
     ADD_FAILURE() << "no item " << caption;
     return nullptr;
+  }
+
+  // Minimised by the program, restored by the desktop as a taskbar does it;
+  // Qt hears of that only through the window manager's reports.
+  void MinimiseThenRestoreFromTheTaskbar() {
+    Window().Minimize();
+    if (!OnX11WithWmctrl()) {
+      Window().windowHandle()->setWindowStates(Qt::WindowNoState);
+      return;
+    }
+    // A user reaches for the taskbar after Qt has heard of the icon, and
+    // goes on after it has heard of the restore.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return DesktopState() == "Iconic"; }, kWaitMs));
+    QGuiApplication::sync();
+    QProcess::execute(QStringLiteral("wmctrl"), {QStringLiteral("-i"), QStringLiteral("-a"),
+                                                 QString::number(Window().winId())});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return DesktopState() == "Normal"; }, kWaitMs));
+    QGuiApplication::sync();
+  }
+
+  static bool OnX11WithWmctrl() {
+    return QGuiApplication::platformName() == QStringLiteral("xcb") &&
+           !QStandardPaths::findExecutable(QStringLiteral("wmctrl")).isEmpty();
+  }
+
+  // How a window manager shows the window: "Normal", "Iconic", or empty
+  // when it does not show it at all.
+  std::string DesktopState() {
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(Window().winId()),
+                                          QStringLiteral("WM_STATE")});
+    if (!xprop.waitForFinished(10000)) return {};
+    const QByteArray said = xprop.readAllStandardOutput();
+    for (const char* state : {"Normal", "Iconic"}) {
+      if (said.contains(state)) return state;
+    }
+    return {};
+  }
+
+  // Shown on the desktop, not as an icon; without a window manager Qt's own
+  // account is all there is.
+  bool ShownOnTheDesktop() { return !OnX11WithWmctrl() || DesktopState() == "Normal"; }
+
+  bool HasTheFocus() {
+    return Window().isVisible() && QGuiApplication::focusWindow() == Window().windowHandle();
   }
 
   // What the desktop reports of the icon.
@@ -157,30 +196,49 @@ TEST_F(TrayTest, MonitorItemSwitchesMonitoringWithoutSavingIt) {
   EXPECT_EQ(CRegister().REGGetSetting(kHkeyCurrentUser, kSettingsKey, kUrlMonValue, "?"), "False");
 }
 
-TEST_F(TrayTest, DoubleClickAndTheFirstItemShowOnlyAHiddenWindow) {
-  enum Start { kShown, kHidden, kMinimised, kHiddenWhileMinimised };
+TEST_F(TrayTest, DoubleClickAndTheFirstItemBringTheWindowBackFromEveryState) {
+  enum Start { kShown, kHidden, kMinimised, kHiddenWhileMinimised, kRestoredThenHidden, kCovered };
   enum Act { kDoubleClick, kLeftPress, kReelcatchItem };
   struct Case {
     const char* name;
     Start start;
     Act act;
-    bool visible;
-    bool minimised;
+    bool back;  // shown, not minimised, in front with the focus
   };
   const Case cases[] = {
-      {"double-click, hidden", kHidden, kDoubleClick, true, false},
-      {"double-click, minimised", kMinimised, kDoubleClick, true, true},
-      {"double-click, hidden while minimised", kHiddenWhileMinimised, kDoubleClick, true, true},
-      {"double-click, shown", kShown, kDoubleClick, true, false},
-      {"left press, hidden", kHidden, kLeftPress, false, false},
-      {"first item, hidden", kHidden, kReelcatchItem, true, false},
-      {"first item, minimised", kMinimised, kReelcatchItem, true, true},
+      {"double-click, hidden", kHidden, kDoubleClick, true},
+      {"double-click, minimised", kMinimised, kDoubleClick, true},
+      {"double-click, hidden while minimised", kHiddenWhileMinimised, kDoubleClick, true},
+      {"double-click, restored from the taskbar, then hidden", kRestoredThenHidden, kDoubleClick,
+       true},
+      {"double-click, behind another window", kCovered, kDoubleClick, true},
+      {"double-click, shown", kShown, kDoubleClick, true},
+      {"left press, hidden", kHidden, kLeftPress, false},
+      {"first item, hidden", kHidden, kReelcatchItem, true},
+      {"first item, minimised", kMinimised, kReelcatchItem, true},
+      {"first item, restored from the taskbar, then hidden", kRestoredThenHidden, kReelcatchItem,
+       true},
+      {"first item, behind another window", kCovered, kReelcatchItem, true},
   };
+  QWidget other;
+  other.setWindowTitle(QStringLiteral("another program"));
+  other.resize(700, 600);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    other.hide();
     Window().showNormal();
+    Window().activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return HasTheFocus(); }, kWaitMs));
     if (c.start == kMinimised || c.start == kHiddenWhileMinimised) Window().Minimize();
-    if (c.start == kHidden || c.start == kHiddenWhileMinimised) Window().Hide();
+    if (c.start == kRestoredThenHidden) MinimiseThenRestoreFromTheTaskbar();
+    if (c.start == kHidden || c.start == kHiddenWhileMinimised || c.start == kRestoredThenHidden)
+      Window().Hide();
+    if (c.start == kCovered) {
+      other.show();
+      other.activateWindow();
+      ASSERT_TRUE(QTest::qWaitFor(
+          [&] { return QGuiApplication::focusWindow() == other.windowHandle(); }, kWaitMs));
+    }
 
     switch (c.act) {
       case kDoubleClick:
@@ -195,8 +253,14 @@ TEST_F(TrayTest, DoubleClickAndTheFirstItemShowOnlyAHiddenWindow) {
         break;
     }
 
-    EXPECT_EQ(Window().IsVisible(), c.visible);
-    EXPECT_EQ(Window().IsMinimized(), c.minimised);
+    if (c.back) {
+      EXPECT_TRUE(QTest::qWaitFor([&] { return HasTheFocus(); }, kWaitMs));
+      EXPECT_TRUE(Window().IsVisible());
+      EXPECT_FALSE(Window().IsMinimized());
+      EXPECT_TRUE(QTest::qWaitFor([&] { return ShownOnTheDesktop(); }, kWaitMs));
+    } else {
+      EXPECT_FALSE(Window().IsVisible());
+    }
   }
 }
 
@@ -246,7 +310,8 @@ TEST_F(TrayTest, DownloadItemStartsThroughTheTimerAndStopsThroughTheQuestion) {
   stopper.start(10);
   answerer.start(10);
 
-  QTRY_VERIFY_WITH_TIMEOUT(stopClicked && !frm_->Run().State().Downloading, 40000);
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return stopClicked && !frm_->Run().State().Downloading; }, 40000));
   EXPECT_FALSE(gaveUp) << "the stop did not reach the page fetch";
   EXPECT_EQ(question, kCancelQuestion);
   EXPECT_TRUE(frm_->Run().State().CancelRequested);

@@ -132,7 +132,7 @@ class WindowHookTest : public testing::ConfigFolderTest {
     ASSERT_NE(tab, nullptr);
     QPoint centre = tab->mapToScene(QPointF(tab->width() / 2, tab->height() / 2)).toPoint();
     QTest::mouseClick(Handle(), Qt::LeftButton, {}, centre);
-    QTRY_VERIFY_WITH_TIMEOUT(host_->DownloadGrid().Frame().isVisible(), 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return host_->DownloadGrid().Frame().isVisible(); }, 5000));
     ASSERT_EQ(Table().model()->rowCount(), 40);
   }
 

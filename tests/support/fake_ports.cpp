@@ -148,6 +148,12 @@ void FakeWindow::Minimize() {
 
 void FakeWindow::BringToForeground() { log_.push_back("Window.BringToForeground"); }
 
+void FakeWindow::Restore() {
+  visible_ = true;
+  minimized_ = false;
+  log_.push_back("Window.Restore");
+}
+
 void FakeWindow::DragWindow() { log_.push_back("Window.DragWindow"); }
 
 void FakeWindow::StartHook() { log_.push_back("Window.StartHook"); }

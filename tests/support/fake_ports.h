@@ -187,6 +187,7 @@ class FakeWindow : public Window {
   void Minimize() override;
   bool IsMinimized() const override { return minimized_; }
   void BringToForeground() override;
+  void Restore() override;
   void DragWindow() override;
   void StartHook() override;
   void StopHook() override;

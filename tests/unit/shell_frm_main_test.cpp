@@ -210,29 +210,30 @@ struct DoubleClickCase {
   EventLog expected;
 };
 
-TEST_F(FrmMainTest, LeftDoubleClickShowsOnlyAHiddenWindow) {
+TEST_F(FrmMainTest, LeftDoubleClickAndTheFirstItemRestoreTheWindowFromEveryState) {
   const DoubleClickCase cases[] = {
-      {"hidden", 1, false, false, {"Window.Show"}},
-      {"visible and minimised", 1, true, true, {}},
-      {"visible", 1, true, false, {}},
+      {"hidden", 1, false, false, {"Window.Restore"}},
+      {"visible and minimised", 1, true, true, {"Window.Restore"}},
+      {"hidden while minimised", 1, false, true, {"Window.Restore"}},
+      {"visible", 1, true, false, {"Window.Restore"}},
       {"right button", 2, false, false, {}},
   };
   LoadAndForget();
   for (const DoubleClickCase& c : cases) {
     SCOPED_TRACE(c.name);
-    fakes_.log.clear();
-    fakes_.window.SetState(c.visible, c.minimized);
-    frm_->SysTray_MouseDblClick(c.button, 0);
-    EXPECT_EQ(fakes_.log, c.expected);
-    EXPECT_EQ(fakes_.window.IsMinimized(), c.minimized);
+    for (bool fromTheMenu : {false, true}) {
+      if (fromTheMenu && c.button != 1) continue;
+      SCOPED_TRACE(fromTheMenu ? "first item" : "double-click");
+      fakes_.log.clear();
+      fakes_.window.SetState(c.visible, c.minimized);
+      if (fromTheMenu) {
+        frm_->mnuReelcatch_Click();
+      } else {
+        frm_->SysTray_MouseDblClick(c.button, 0);
+      }
+      EXPECT_EQ(fakes_.log, c.expected);
+    }
   }
-}
-
-TEST_F(FrmMainTest, ReelcatchItemShowsTheWindow) {
-  LoadAndForget();
-  fakes_.window.SetState(false, false);
-  frm_->mnuReelcatch_Click();
-  EXPECT_TRUE(fakes_.window.IsVisible());
 }
 
 TEST_F(FrmMainTest, DownloadItemReadingStartArmsTheStartTimerOnly) {

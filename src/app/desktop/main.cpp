@@ -1,36 +1,58 @@
-// The desktop program: the engine's main window over the Qt host.
+// The desktop program: the engine's main window over the Qt host. Page
+// addresses given as arguments are added to the list; when the program runs
+// already, they are handed to it and this start ends.
 #include <QApplication>
 #include <QIcon>
+#include <QStringList>
+#include <cstdio>
 #include <string>
+#include <vector>
 
+#include "platform/private_folder.h"
+#include "platform/qt/desktop_wiring.h"
 #include "platform/qt/qt_host.h"
+#include "platform/qt/single_instance.h"
 #include "platform/qt/watcher_channel.h"
 #include "shell/frm_main.h"
 
 namespace {
 
-using reelcatch::FrmMain;
-using reelcatch::QtHost;
+using reelcatch::SingleInstance;
 
-void WireFace(QtHost& host, FrmMain& frm) {
-  host.Face().SetCommandHandler([&frm](const std::string& command, const std::string& args) {
-    frm.Flash_FSCommand(command, args);
-  });
-  // Closing from the desktop (a key, the session) ends the program as the
-  // face's own close button does.
-  host.MainWindow().SetCloseHandler([&frm] { frm.EndMe(); });
-  host.MainWindow().Hook().SetWheelHandler([&frm](int delta) { frm.MainWindowWheel(delta); });
+constexpr const char* kUsage = "usage: reelcatch [PAGE-ADDRESS...]\n";
+
+// The arguments after the program's name (Qt has taken its own options);
+// false when one is an option, which the program has none of.
+bool PageAddresses(const QStringList& arguments, std::vector<std::string>& addresses) {
+  for (qsizetype i = 1; i < arguments.size(); ++i) {
+    if (arguments[i].startsWith(QLatin1Char('-'))) return false;
+    addresses.push_back(arguments[i].toStdString());
+  }
+  return true;
 }
 
-void WireTray(QtHost& host, FrmMain& frm) {
-  reelcatch::TrayHandlers handlers;
-  handlers.mouseDown = [&frm](int button) { frm.SysTray_MouseDown(button, 0); };
-  handlers.mouseDblClick = [&frm](int button) { frm.SysTray_MouseDblClick(button, 0); };
-  handlers.reelcatch = [&frm] { frm.mnuReelcatch_Click(); };
-  handlers.download = [&frm] { frm.mnuDownload_Click(); };
-  handlers.monitor = [&frm] { frm.mnuMonitor_Click(); };
-  handlers.exit = [&frm] { frm.mnuExit_Click(); };
-  host.SysTray().SetHandlers(std::move(handlers));
+// Whether this start goes on; says once on stderr why when it cannot be the
+// only one, or cannot tell.
+bool ClaimTheDesktop(SingleInstance& instance, const reelcatch::PrivateFolder& folder,
+                     const std::vector<std::string>& addresses, int& status) {
+  switch (instance.Claim(addresses)) {
+    case SingleInstance::Role::kFirst:
+      return true;
+    case SingleInstance::Role::kHanded:
+      status = 0;
+      return false;
+    case SingleInstance::Role::kNoAnswer:
+      std::fprintf(stderr, "reelcatch: %s\n", instance.ErrorText().c_str());
+      status = 1;
+      return false;
+    case SingleInstance::Role::kAlone:
+      break;
+  }
+  std::fprintf(stderr,
+               "reelcatch: cannot make sure that only one Reelcatch runs (%s); a second start "
+               "will open a second window\n",
+               folder.Usable() ? instance.ErrorText().c_str() : folder.error.c_str());
+  return true;
 }
 
 }  // namespace
@@ -38,6 +60,15 @@ void WireTray(QtHost& host, FrmMain& frm) {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(reelcatch::kProgramName));
+  std::vector<std::string> addresses;
+  if (!PageAddresses(QCoreApplication::arguments(), addresses)) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  reelcatch::PrivateFolder folder = reelcatch::PrivateRuntimeFolder();
+  SingleInstance instance(folder.path);
+  int status = 0;
+  if (!ClaimTheDesktop(instance, folder, addresses, status)) return status;
   // The window may be hidden in the tray while a message box comes and
   // goes; only the program's own shutdown ends it.
   QApplication::setQuitOnLastWindowClosed(false);
@@ -47,15 +78,18 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(QIcon(QString::fromStdString(iconPath)));
 
   std::string channel = std::to_string(QCoreApplication::applicationPid());
-  QtHost host(iconPath);
-  FrmMain frm(host.GetPorts(), programDir, channel);
-  WireFace(host, frm);
-  WireTray(host, frm);
+  reelcatch::QtHost host(iconPath);
+  reelcatch::FrmMain frm(host.GetPorts(), programDir, channel);
+  reelcatch::WireDesktop(host, frm);
+  instance.SetHandler([&host, &frm](const std::vector<std::string>& handed) {
+    reelcatch::AddGivenAddresses(host, frm, handed);
+  });
   // Open before start-up, which may start the watcher that writes to it.
   reelcatch::WatcherChannel watcher(
       channel, [&frm](const std::string& text) { frm.txtMonitor_Change(text); });
 
   frm.Form_Load();
   host.MainWindow().Show();
+  if (!addresses.empty()) reelcatch::AddGivenAddresses(host, frm, addresses);
   return QApplication::exec();
 }

@@ -69,6 +69,7 @@ class TerminalWindow : public Window {
   void Minimize() override {}
   bool IsMinimized() const override { return false; }
   void BringToForeground() override {}
+  void Restore() override {}
   void DragWindow() override {}
   void StartHook() override {}
   void StopHook() override {}

@@ -41,6 +41,10 @@ QtGrid::QtGrid(QWidget* parent)
   view_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   view_->setWordWrap(false);
   view_->horizontalHeader()->setHighlightSections(false);
+  // A header only names and sizes its column: a click on it would select
+  // the whole column, and with it every item for removal.
+  view_->horizontalHeader()->setSectionsClickable(false);
+  view_->setCornerButtonEnabled(false);
   // The ID column is narrower than the style's smallest section.
   view_->horizontalHeader()->setMinimumSectionSize(8);
   // A compact face, as grids have by default: the columns are narrow.
@@ -51,7 +55,7 @@ QtGrid::QtGrid(QWidget* parent)
   connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           &QtGrid::OnSelectionChanged);
   connect(view_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-          [this](const QModelIndex& current) { model_->SetActiveRow(current.row()); });
+          &QtGrid::ShowActiveRow);
   frame_->hide();
 }
 
@@ -159,6 +163,15 @@ void QtGrid::ScrollRows(int action) {
   bar->setValue(bar->value() + (action == 1 ? 1 : -1));
 }
 
+// The active row wears the selection's colour, so it is shown as such only
+// while it is selected: a row the user took out of the selection must not
+// look as if Remove would take it.
+void QtGrid::ShowActiveRow() {
+  int row = view_->selectionModel()->currentIndex().row();
+  bool selected = row >= 0 && view_->selectionModel()->rowIntersectsSelection(row);
+  model_->SetActiveRow(selected ? row : -1);
+}
+
 void QtGrid::OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
   for (const QModelIndex& index : deselected.indexes()) {
     GridCellRef cell{index.row(), index.column()};
@@ -169,6 +182,7 @@ void QtGrid::OnSelectionChanged(const QItemSelection& selected, const QItemSelec
     if (std::find(selectionOrder_.begin(), selectionOrder_.end(), cell) == selectionOrder_.end())
       selectionOrder_.push_back(cell);
   }
+  ShowActiveRow();
 }
 
 }  // namespace reelcatch

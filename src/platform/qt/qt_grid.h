@@ -57,6 +57,7 @@ class QtGrid : public QObject, public Grid {
  private:
   void ApplyWidths();
   void OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
+  void ShowActiveRow();
 
   GridFrame* frame_;
   GridView* view_;

@@ -2,6 +2,7 @@
 
 #include <QBrush>
 #include <QColor>
+#include <algorithm>
 #include <charconv>
 
 #include "platform/qt/qt_text.h"
@@ -117,6 +118,15 @@ void GridModel::SetRowSelected(int row, bool selected) {
   if (IsRowSelected(row) == selected) return;
   rowSelected_[static_cast<size_t>(row)] = selected ? 1 : 0;
   RepaintRow(row);
+}
+
+void GridModel::ClearRowSelection() {
+  auto first = std::find(rowSelected_.begin(), rowSelected_.end(), 1);
+  if (first == rowSelected_.end()) return;
+  std::fill(first, rowSelected_.end(), 0);
+  emit dataChanged(index(static_cast<int>(first - rowSelected_.begin()), 0),
+                   index(rowCount() - 1, kGridColumnCount - 1),
+                   {Qt::BackgroundRole, Qt::ForegroundRole, kRowSelectedRole});
 }
 
 void GridModel::SetActiveRow(int row) {

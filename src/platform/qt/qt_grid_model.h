@@ -48,6 +48,7 @@ class GridModel : public QAbstractTableModel {
 
   bool IsRowSelected(int row) const;
   void SetRowSelected(int row, bool selected);
+  void ClearRowSelection();
   void SetActiveRow(int row);
 
   int rowCount(const QModelIndex& parent = {}) const override;

@@ -1,5 +1,7 @@
 #include "platform/qt/qt_grid_view.h"
 
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 
 #include "platform/qt/qt_grid_model.h"
@@ -19,6 +21,58 @@ void CellSelectionModel::setCurrentIndex(const QModelIndex& index, SelectionFlag
     return;
   }
   if (command != NoUpdate) select(index, command);
+}
+
+void CellSelectionModel::select(const QItemSelection& selection, SelectionFlags command) {
+  if (command.testFlag(Clear)) gridModel_->ClearRowSelection();
+  QItemSelectionModel::select(selection, command);
+}
+
+void CellSelectionModel::DeselectRow(int row) {
+  gridModel_->SetRowSelected(row, false);
+  QItemSelectionModel::select(
+      QItemSelection(gridModel_->index(row, 0), gridModel_->index(row, kGridColumnCount - 1)),
+      Deselect);
+}
+
+void CellSelectionModel::ClearAll() {
+  gridModel_->ClearRowSelection();
+  clearSelection();
+  clearCurrentIndex();
+}
+
+CellSelectionModel* GridView::Selection() const {
+  return static_cast<CellSelectionModel*>(selectionModel());
+}
+
+void GridView::mousePressEvent(QMouseEvent* event) {
+  QModelIndex index = indexAt(event->position().toPoint());
+  auto* grid = static_cast<GridModel*>(model());
+  Qt::KeyboardModifiers keys = event->modifiers();
+  bool ctrl = keys.testFlag(Qt::ControlModifier);
+  if (index.isValid() && ctrl && event->button() == Qt::LeftButton &&
+      grid->IsRowSelected(index.row())) {
+    // A flagged row looks selected as a whole: Ctrl-click takes it out as a
+    // whole, instead of adding the cell to it.
+    Selection()->DeselectRow(index.row());
+    Selection()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    setFocus(Qt::MouseFocusReason);
+    event->accept();
+    return;
+  }
+  // Shift alone selects from the anchor to here, and only that.
+  if (index.isValid() && keys.testFlag(Qt::ShiftModifier) && !ctrl) grid->ClearRowSelection();
+  QTableView::mousePressEvent(event);
+}
+
+void GridView::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
+      state() != EditingState) {
+    Selection()->ClearAll();
+    event->accept();
+    return;
+  }
+  QTableView::keyPressEvent(event);
 }
 
 QModelIndex GridView::StepColumns(int step) const {

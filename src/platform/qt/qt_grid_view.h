@@ -11,12 +11,21 @@ class GridModel;
 
 // Keeps disabled columns from holding the current cell while letting them
 // be selected: clicking such a cell selects it and leaves the current cell.
+// A selection that replaces the old one (a click, a drag, a key move,
+// Ctrl+A) replaces the rows' selected flags too, so that what is shown
+// selected is what the list commands take.
 class CellSelectionModel : public QItemSelectionModel {
   Q_OBJECT
 
  public:
   CellSelectionModel(GridModel* model, QObject* parent);
   void setCurrentIndex(const QModelIndex& index, SelectionFlags command) override;
+  using QItemSelectionModel::select;
+  void select(const QItemSelection& selection, SelectionFlags command) override;
+  // Neither cells nor rows stay selected, and no row is active.
+  void ClearAll();
+  // Takes one row out of the selection: its flag and its cells.
+  void DeselectRow(int row);
 
  private:
   bool CanBeCurrent(const QModelIndex& index) const;
@@ -24,7 +33,9 @@ class CellSelectionModel : public QItemSelectionModel {
   GridModel* gridModel_;
 };
 
-// The table: keyboard moves step over disabled columns.
+// The table: keyboard moves step over disabled columns; Escape drops the
+// selection, a Shift-click without Ctrl starts a new one, and a Ctrl-click on
+// a row that Select all flagged takes that row out.
 class GridView : public QTableView {
   Q_OBJECT
 
@@ -33,9 +44,12 @@ class GridView : public QTableView {
 
  protected:
   QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   QModelIndex StepColumns(int step) const;
+  CellSelectionModel* Selection() const;
 };
 
 // A one-pixel coloured border around the table.

@@ -16,13 +16,7 @@ QtWindow::QtWindow(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Frameless
 
 void QtWindow::SetSize(int width, int height) { setFixedSize(width, height); }
 
-void QtWindow::Show() {
-  // A window hidden while minimised comes back minimised.
-  if (isMinimized())
-    showMinimized();
-  else
-    show();
-}
+void QtWindow::Show() { show(); }
 
 void QtWindow::Hide() { hide(); }
 
@@ -33,6 +27,20 @@ void QtWindow::Minimize() { showMinimized(); }
 bool QtWindow::IsMinimized() const { return isMinimized(); }
 
 void QtWindow::BringToForeground() {
+  raise();
+  activateWindow();
+}
+
+void QtWindow::Restore() {
+  if (!isVisible()) {
+    // A window once minimised keeps asking the desktop to be mapped as an
+    // icon, also after the desktop restored it, and Qt renews that request
+    // only when it leaves the minimised state itself: so leave it, before
+    // the window is shown again.
+    setWindowState(windowState() | Qt::WindowMinimized);
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+  }
+  showNormal();
   raise();
   activateWindow();
 }

@@ -26,6 +26,7 @@ class QtWindow : public QWidget, public Window {
   void Minimize() override;
   bool IsMinimized() const override;
   void BringToForeground() override;
+  void Restore() override;
   void DragWindow() override;
   void StartHook() override;
   void StopHook() override;

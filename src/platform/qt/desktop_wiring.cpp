@@ -1,0 +1,46 @@
+#include "platform/qt/desktop_wiring.h"
+
+#include "platform/qt/qt_host.h"
+#include "shell/frm_main.h"
+
+namespace reelcatch {
+
+namespace {
+
+void WireFace(QtHost& host, FrmMain& frm) {
+  host.Face().SetCommandHandler([&frm](const std::string& command, const std::string& args) {
+    frm.Flash_FSCommand(command, args);
+  });
+  // Closing from the desktop (a key, the session) ends the program as the
+  // face's own close button does.
+  host.MainWindow().SetCloseHandler([&frm] { frm.EndMe(); });
+  host.MainWindow().Hook().SetWheelHandler([&frm](int delta) { frm.MainWindowWheel(delta); });
+}
+
+void WireTray(QtHost& host, FrmMain& frm) {
+  TrayHandlers handlers;
+  handlers.mouseDown = [&frm](int button) { frm.SysTray_MouseDown(button, 0); };
+  handlers.mouseDblClick = [&frm](int button) { frm.SysTray_MouseDblClick(button, 0); };
+  handlers.reelcatch = [&frm] { frm.mnuReelcatch_Click(); };
+  handlers.download = [&frm] { frm.mnuDownload_Click(); };
+  handlers.monitor = [&frm] { frm.mnuMonitor_Click(); };
+  handlers.exit = [&frm] { frm.mnuExit_Click(); };
+  host.SysTray().SetHandlers(std::move(handlers));
+}
+
+}  // namespace
+
+void WireDesktop(QtHost& host, FrmMain& frm) {
+  WireFace(host, frm);
+  WireTray(host, frm);
+}
+
+void AddGivenAddresses(QtHost& host, FrmMain& frm, const std::vector<std::string>& addresses) {
+  for (const std::string& address : addresses) {
+    host.Face().SetVariable("_root.video_url", address);
+    frm.Flash_FSCommand("IDC_FS_addDownloadURL", "");
+  }
+  host.MainWindow().Restore();
+}
+
+}  // namespace reelcatch
