@@ -20,6 +20,9 @@ struct DownloadItem {
   std::string Status;
   std::string FileSize;
   uint64_t Key = 0;
+  // Why the item ended "ERROR" (empty otherwise); not shown in the grid's
+  // columns, so the status text itself stays as it always was.
+  std::string Reason;
 };
 
 // The program's one list of page addresses, in memory only. Every operation

@@ -194,6 +194,7 @@ DownloadRun::Outcome DownloadRun::WorkOnItem(int position) {
     return Outcome::Skipped;
   }
   SetCurrentItem(position);
+  list_.At(position).Reason.clear();
   LocateCurrentRow();
   std::string link = PrepareItem(state_.CurrentIndex);
   display_.FillDownloadList();
@@ -210,7 +211,7 @@ DownloadRun::Outcome DownloadRun::WorkOnItem(int position) {
 DownloadRun::Outcome DownloadRun::TransferItem(int position, const std::string& link) {
   const DownloadItem& item = list_.At(position);
   if (!IsPlainFileName(item.FileName)) {
-    WriteStatus(texts::kError, false);
+    FailCurrentItem(reasons::kUnusableName);
     display_.FillDownloadList();
     return Outcome::Transferred;
   }
@@ -237,17 +238,30 @@ DownloadRun::Outcome DownloadRun::TransferItem(int position, const std::string& 
     RemovePartialFile(part);
     return Outcome::Transferred;
   }
-  // An error page is never the video, and an incomplete body never counts.
-  bool good = completed && control_.StatusCode() < 400 &&
-              !SizeTextMarksFailure(list_.At(now).FileSize);
-  if (good) {
+  std::string failure = TransferFailure(completed, list_.At(now).FileSize);
+  if (failure.empty()) {
     std::error_code error;
     fs::rename(part, final, error);
-    good = !error;
+    if (error) failure = std::string(reasons::kNotRenamed) + error.message();
   }
-  WriteStatus(good ? texts::kComplete : texts::kError, false);
+  if (failure.empty()) {
+    WriteStatus(texts::kComplete, false);
+  } else {
+    FailCurrentItem(failure);
+  }
   display_.FillDownloadList();
   return Outcome::Transferred;
+}
+
+// Why a finished transfer does not count as the video: an incomplete body,
+// an error page, or a size text that marks failure. Empty when it counts.
+std::string DownloadRun::TransferFailure(bool completed, const std::string& fileSize) const {
+  if (!completed) {
+    return state_.DownloadResult.empty() ? reasons::kNotReceived : state_.DownloadResult;
+  }
+  if (control_.StatusCode() >= 400) return "HTTP " + std::to_string(control_.StatusCode());
+  if (SizeTextMarksFailure(fileSize)) return reasons::kNoSizeNoFile;
+  return {};
 }
 
 void DownloadRun::WriteStatus(const std::string& status, bool toRow) {
@@ -255,6 +269,16 @@ void DownloadRun::WriteStatus(const std::string& status, bool toRow) {
   if (position < 0) return;
   SetStatus(position, status);
   if (toRow) display_.WriteCurrentRowStatus(status);
+}
+
+void DownloadRun::FailItem(int position, const std::string& reason) {
+  list_.At(position).Reason = reason;
+  SetStatus(position, texts::kError);
+}
+
+void DownloadRun::FailCurrentItem(const std::string& reason) {
+  int position = CurrentPosition();
+  if (position >= 0) FailItem(position, reason);
 }
 
 void DownloadRun::SetStatus(int position, const std::string& status) {

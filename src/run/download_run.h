@@ -24,6 +24,18 @@ inline constexpr const char* kStart = "Start Downloading";
 inline constexpr const char* kStop = "Stop Downloading";
 }  // namespace captions
 
+// Why an item ended "ERROR", as the user is told.
+namespace reasons {
+inline constexpr const char* kNotSupported = "Link is not supported";
+inline constexpr const char* kNoVideo = "No video found on the page";
+inline constexpr const char* kPageNotFetched = "Page not fetched: ";
+inline constexpr const char* kNoInformation = "The server could not be asked about the video";
+inline constexpr const char* kUnusableName = "Not a usable file name";
+inline constexpr const char* kNotReceived = "The video did not arrive whole";
+inline constexpr const char* kNoSizeNoFile = "The server reported neither a size nor the file";
+inline constexpr const char* kNotRenamed = "Could not give the file its name: ";
+}  // namespace reasons
+
 // What the run needs from the window around it.
 struct RunPorts {
   Movie& movie;
@@ -78,10 +90,15 @@ class DownloadRun : public DownloadEvents {
 
   Outcome WorkOnItem(int position);
   Outcome TransferItem(int position, const std::string& link);
+  std::string TransferFailure(bool completed, const std::string& fileSize) const;
   void SetIndicators(bool running, bool endOfRun);
   // The running item's position now, -1 when it was removed.
   int CurrentPosition();
   void WriteStatus(const std::string& status, bool toRow);
+  // Ends the item at position "ERROR", keeping why.
+  void FailItem(int position, const std::string& reason);
+  // The same for the running item, wherever it is now.
+  void FailCurrentItem(const std::string& reason);
   void SetStatus(int position, const std::string& status);
   void SetCurrentItem(int position);
   // The user removed an item: the one being worked on stops at once.

@@ -24,16 +24,17 @@ std::string DownloadRun::PrepareItem(int16_t index) {
   DownloadItem* item = &list_.At(position);
   if (link == link_results::kNoSite) {
     item->FileName = texts::kUnsupportedLink;
-    SetStatus(position, texts::kError);
+    FailItem(position, reasons::kNotSupported);
     return link_results::kNoSite;
   }
   if (link == link_results::kNotFound) {
     item->FileName = texts::kProcessFailed;
-    SetStatus(position, texts::kError);
+    FailItem(position, reasons::kNoVideo);
     return link_results::kNoSite;
   }
   if (link == link_results::kNotFetched) {
-    SetStatus(position, texts::kError);
+    std::string why = state_.DownloadResult.empty() ? "cancelled" : state_.DownloadResult;
+    FailItem(position, reasons::kPageNotFetched + why);
     return link_results::kNoSite;
   }
 
@@ -47,7 +48,7 @@ std::string DownloadRun::PrepareItem(int16_t index) {
   if (position < 0) return link_results::kNoSite;
   item = &list_.At(position);
   if (!info) {
-    SetStatus(position, texts::kError);
+    FailItem(position, reasons::kNoInformation);
     return link_results::kNoSite;
   }
   if (item->FileName == texts::kAutoDetect) item->FileName = info->FileName;

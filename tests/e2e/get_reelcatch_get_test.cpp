@@ -122,6 +122,7 @@ TEST_F(ReelcatchGet, ReportsEveryKindOfFailureInTheList) {
   server_.Route("/putfile.com/v/cut", Response::Ok("<a href=\"" + server_.Url("/cut.flv") + "\">"));
   server_.Route("/cut.flv", Response::Head("HTTP/1.1 200 OK", {{"Content-Length", "50000"}})
                                 .Send(std::string(10000, 'x')));
+  server_.Route("/putfile.com/v/gone", Response::Ok("<a href=\"" + server_.Url("/gone.flv") + "\">"));
   std::string good = site.videos[2].pageAddress;
   std::vector<std::string> addresses = {
       good,
@@ -130,27 +131,36 @@ TEST_F(ReelcatchGet, ReportsEveryKindOfFailureInTheList) {
       server_.Url("/youtube.com/watch?v=nothing"),
       "http://127.0.0.1:1/dailymotion.com/video/unreachable",
       server_.Url("/putfile.com/v/cut"),
+      server_.Url("/putfile.com/v/gone"),
   };
   std::string out, err;
   EXPECT_EQ(Run(DownloadArgs(addresses), &out, &err), 1) << err;
 
   auto rows = ParseList(out);
-  ASSERT_EQ(rows.size(), 5u) << out;
   struct Expected {
     const char* fileName;
     const char* status;
+    const char* reason;  // the line on stderr, none for a good item
   } expected[] = {
-      {site.videos[2].expectedFileName.c_str(), "Complete"},
-      {"Un supported link", "ERROR"},
-      {"Process failed.", "ERROR"},
-      {"Waiting (Auto Detect)", "ERROR"},
-      {"cut.flv", "ERROR"},
+      {site.videos[2].expectedFileName.c_str(), "Complete", nullptr},
+      {"Un supported link", "ERROR", "[2] ERROR: Link is not supported\n"},
+      {"Process failed.", "ERROR", "[3] ERROR: No video found on the page\n"},
+      {"Waiting (Auto Detect)", "ERROR", "[4] ERROR: Page not fetched: Could not find Url\n"},
+      {"cut.flv", "ERROR", "[5] ERROR: Could not read URL\n"},
+      {"gone.flv", "ERROR", "[6] ERROR: HTTP 404\n"},
   };
-  for (size_t i = 0; i < 5; ++i) {
+  ASSERT_EQ(rows.size(), std::size(expected)) << out;
+  for (size_t i = 0; i < rows.size(); ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(rows[i][0], std::to_string(i + 1));
     EXPECT_EQ(rows[i][2], expected[i].fileName);
     EXPECT_EQ(rows[i][3], expected[i].status);
+    std::string line = "[" + std::to_string(i + 1) + "] ERROR: ";
+    if (expected[i].reason) {
+      EXPECT_NE(err.find(expected[i].reason), std::string::npos) << err;
+    } else {
+      EXPECT_EQ(err.find(line), std::string::npos) << err;
+    }
   }
   // The cut transfer keeps its bytes beside, never under the final name.
   EXPECT_FALSE(fs::exists(downloads_ / "cut.flv"));

@@ -124,8 +124,11 @@ int DownloadAll(const GetOptions& options) {
 
   bool live = !options.quiet && isatty(STDERR_FILENO);
   ProgressView view(list, stderr, live);
-  if (!options.quiet)
-    run.SetStatusObserver([&view](int position) { view.StatusChanged(position); });
+  run.SetStatusObserver([&](int position) {
+    if (!options.quiet) view.StatusChanged(position);
+    const DownloadItem& item = list.At(position);
+    if (item.Status == texts::kError && !item.Reason.empty()) view.ReportFailure(item);
+  });
 
   int handled = 0;
   loop.SetOnTurn([&] {
@@ -146,7 +149,7 @@ int DownloadAll(const GetOptions& options) {
   AddDownloadURLs(options.addresses, list, display, run.State());
   int messagesBefore = dialogs.MessagesShown();
   run.cmdStartDownload_Click();
-  if (!options.quiet) view.Finish();
+  view.Finish();
   if (dialogs.MessagesShown() > messagesBefore && !run.State().CancelRequested) return 1;
   PrintList(list);
   return ExitStatus(list, interrupts > 0);

@@ -112,8 +112,22 @@ void ProgressView::Redraw() {
   dirty_ = false;
 }
 
+void ProgressView::ReportFailure(const DownloadItem& item) {
+  std::string line =
+      "[" + std::to_string(item.ID) + "] " + texts::kError + ": " + EscapeControls(item.Reason) + "\n";
+  if (live_) {
+    heldFailures_.push_back(std::move(line));
+    return;
+  }
+  std::fputs(line.c_str(), out_);
+  std::fflush(out_);
+}
+
 void ProgressView::Finish() {
   if (live_) Redraw();
+  for (const std::string& line : heldFailures_) std::fputs(line.c_str(), out_);
+  heldFailures_.clear();
+  std::fflush(out_);
 }
 
 }  // namespace reelcatch

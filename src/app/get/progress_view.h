@@ -19,7 +19,10 @@ class ProgressView {
   void StatusChanged(int position);
   // A turn of the event loop: the live table redraws at its own pace.
   void Tick();
-  // The run is over: the last picture.
+  // The item ended "ERROR": says why, as "[ID] ERROR: reason". The live
+  // table keeps the screen until it is done, so there the lines wait.
+  void ReportFailure(const DownloadItem& item);
+  // The run is over: the last picture, and the reasons it held back.
   void Finish();
 
  private:
@@ -38,6 +41,7 @@ class ProgressView {
   Clock::time_point lastDraw_{};
   std::vector<Clock::time_point> lastLine_;
   std::vector<std::string> lastStatus_;
+  std::vector<std::string> heldFailures_;
 };
 
 // A numeric status drawn as a bar of the given width, with its percentage.
