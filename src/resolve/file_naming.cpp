@@ -117,4 +117,30 @@ std::string CutFileName(const std::string& name, size_t maxChars, size_t keepLas
   return Utf8Left(name, maxChars - keepLast) + Utf8Right(name, keepLast);
 }
 
+namespace {
+
+// Whole characters of text that fit into bytes.
+std::string FitBytes(const std::string& text, size_t bytes) {
+  size_t end = 0;
+  while (end < text.size()) {
+    size_t next = end + CharSize(text, end);
+    if (next > bytes) break;
+    end = next;
+  }
+  return text.substr(0, end);
+}
+
+}  // namespace
+
+std::string NumberedFileName(const std::string& name, int n, size_t maxBytes) {
+  std::string mark = " (" + std::to_string(n) + ")";
+  size_t dot = name.rfind('.');
+  // A leading dot starts a name, not an extension.
+  std::string ext = dot == std::string::npos || dot == 0 ? "" : name.substr(dot);
+  if (ext.size() + mark.size() >= maxBytes) ext.clear();
+  std::string stem = name.substr(0, name.size() - ext.size());
+  size_t room = maxBytes > ext.size() + mark.size() ? maxBytes - ext.size() - mark.size() : 0;
+  return FitBytes(stem, room) + mark + ext;
+}
+
 }  // namespace reelcatch

@@ -26,4 +26,8 @@ std::string Utf8Right(const std::string& text, size_t chars);
 // which keeps the extension when keepLast covers it.
 std::string CutFileName(const std::string& name, size_t maxChars, size_t keepLast);
 
+// The name with " (n)" before its extension ("clip (2).flv"; "notes (2)"
+// without one), cut on a character boundary to at most maxBytes bytes.
+std::string NumberedFileName(const std::string& name, int n, size_t maxBytes);
+
 }  // namespace reelcatch

@@ -1,7 +1,9 @@
 #include "run/download_run.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -9,6 +11,7 @@
 
 #include "list/add_download_url.h"
 #include "resolve/file_naming.h"
+#include "run/file_info.h"
 
 namespace reelcatch {
 
@@ -43,19 +46,15 @@ bool IsPlainFileName(const std::string& name) {
          name.find('\0') == std::string::npos;
 }
 
-// Removes the partial file of a transfer, never a folder in its place.
-void RemovePartialFile(const std::string& part) {
-  std::error_code error;
-  fs::file_status status = fs::symlink_status(part, error);
-  if (!error && (fs::is_regular_file(status) || fs::is_symlink(status))) fs::remove(part, error);
-}
+// Failures for lack of room: the partial file is given up, so that it does
+// not keep the next item from being written.
+bool LacksSpace(int error) { return error == ENOSPC || error == EFBIG || error == EDQUOT; }
 
-// Whether an item of the list has finished with its file called name.
-bool OwnedByFinishedItem(const DownloadList& list, const std::string& name) {
-  for (const DownloadItem& item : list.Items()) {
-    if (item.Status == texts::kComplete && item.FileName == name) return true;
-  }
-  return false;
+// The system's own words, in English whatever the locale.
+std::string WriteFailure(int error) {
+  const char* text = strerrordesc_np(error);
+  return std::string(reasons::kCouldNotWrite) +
+         (text != nullptr ? text : "error " + std::to_string(error));
 }
 
 }  // namespace
@@ -209,41 +208,41 @@ DownloadRun::Outcome DownloadRun::WorkOnItem(int position) {
 }
 
 DownloadRun::Outcome DownloadRun::TransferItem(int position, const std::string& link) {
-  const DownloadItem& item = list_.At(position);
-  if (!IsPlainFileName(item.FileName)) {
-    FailCurrentItem(reasons::kUnusableName);
+  if (!IsPlainFileName(list_.At(position).FileName)) return EndItem(reasons::kUnusableName);
+  std::optional<DownloadFolder> folder = DownloadFolder::Open(settings_.DownloadDir);
+  if (!folder) return EndItem(WriteFailure(errno));
+  const FolderIdentity identity = folder->Identity();
+  std::string name = FreeName(identity, list_.At(position).FileName);
+  if (name != list_.At(position).FileName) {
+    list_.At(position).FileName = name;
     display_.FillDownloadList();
-    return Outcome::Transferred;
+    if (CurrentPosition() < 0) return Outcome::Skipped;
   }
-  fs::path final = fs::path(settings_.DownloadDir) / item.FileName;
-  // A name may equal another item's name plus the suffix: that item's
-  // finished file is never replaced as if it were a leftover partial one.
-  std::string partName = item.FileName + kPartSuffix;
-  while (OwnedByFinishedItem(list_, partName)) partName += kPartSuffix;
-  std::string part = (fs::path(settings_.DownloadDir) / partName).string();
+  PartFile part(*folder, PartName(identity, name));
+  if (!part.ClaimExisting()) {
+    return EndItem(part.InUse() ? reasons::kInUse : WriteFailure(part.Problem()));
+  }
+  std::string path = (fs::path(settings_.DownloadDir) / part.Name()).string();
   control_.SetUrl(link);
-  control_.SetLocalFile(part);
+  control_.SetLocalFile(path, [&part] { return part.OpenForWriting(); });
   LocateCurrentRow();
   // A stop confirmed while nothing was being transferred must not be lost
   // to the transfer's own fresh start.
   bool completed = !state_.CancelRequested && control_.StartDownload();
+  // The partial file goes with this item.
+  control_.SetLocalFile(path);
   if (state_.CancelRequested) {
     WriteStatus(texts::kCancelled, false);
     display_.FillDownloadList();
     return Outcome::Stopped;
   }
-  int now = CurrentPosition();
-  if (now < 0) {
+  if (CurrentPosition() < 0) {
     // The item was removed: what was written for it is nobody's now.
-    RemovePartialFile(part);
+    part.Remove();
     return Outcome::Transferred;
   }
-  std::string failure = TransferFailure(completed, list_.At(now).FileSize);
-  if (failure.empty()) {
-    std::error_code error;
-    fs::rename(part, final, error);
-    if (error) failure = std::string(reasons::kNotRenamed) + error.message();
-  }
+  std::string failure = TransferFailure(completed, list_.At(CurrentPosition()).FileSize, part);
+  if (failure.empty()) failure = GiveFinalName(part, identity, name);
   if (failure.empty()) {
     WriteStatus(texts::kComplete, false);
   } else {
@@ -253,15 +252,58 @@ DownloadRun::Outcome DownloadRun::TransferItem(int position, const std::string& 
   return Outcome::Transferred;
 }
 
+DownloadRun::Outcome DownloadRun::EndItem(const std::string& reason) {
+  FailCurrentItem(reason);
+  display_.FillDownloadList();
+  return Outcome::Transferred;
+}
+
 // Why a finished transfer does not count as the video: an incomplete body,
 // an error page, or a size text that marks failure. Empty when it counts.
-std::string DownloadRun::TransferFailure(bool completed, const std::string& fileSize) const {
+std::string DownloadRun::TransferFailure(bool completed, const std::string& fileSize,
+                                         PartFile& part) const {
   if (!completed) {
+    if (part.InUse()) return reasons::kInUse;
+    int error = control_.FileError();
+    if (error != 0) {
+      if (LacksSpace(error)) part.Remove();
+      return WriteFailure(error);
+    }
     return state_.DownloadResult.empty() ? reasons::kNotReceived : state_.DownloadResult;
   }
   if (control_.StatusCode() >= 400) return "HTTP " + std::to_string(control_.StatusCode());
   if (SizeTextMarksFailure(fileSize)) return reasons::kNoSizeNoFile;
   return {};
+}
+
+// Empty when the file has its name and is on the disk.
+std::string DownloadRun::GiveFinalName(PartFile& part, FolderIdentity folder,
+                                       const std::string& name) {
+  if (!part.Flush()) {
+    if (LacksSpace(part.Problem())) part.Remove();
+    return WriteFailure(part.Problem());
+  }
+  if (!part.Rename(name)) {
+    return reasons::kNotRenamed + std::error_code(part.Problem(), std::generic_category()).message();
+  }
+  finished_.emplace(folder, name);
+  return {};
+}
+
+std::string DownloadRun::FreeName(FolderIdentity folder, const std::string& name) const {
+  std::string free = name;
+  for (int n = 2; finished_.contains({folder, free}); ++n) {
+    free = NumberedFileName(name, n, kMaxFileNameBytes);
+  }
+  return free;
+}
+
+// A name may equal a finished file's name plus the suffix: that file is
+// never taken for a leftover partial one.
+std::string DownloadRun::PartName(FolderIdentity folder, const std::string& name) const {
+  std::string part = name + kPartSuffix;
+  while (finished_.contains({folder, part})) part += kPartSuffix;
+  return part;
 }
 
 void DownloadRun::WriteStatus(const std::string& status, bool toRow) {

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
+#include <utility>
 
 #include "list/download_list.h"
 #include "list/list_display.h"
@@ -13,6 +15,7 @@
 #include "platform/timers.h"
 #include "platform/window.h"
 #include "resolve/run_state.h"
+#include "run/download_folder.h"
 #include "run/settings.h"
 #include "transfer/download.h"
 
@@ -34,6 +37,8 @@ inline constexpr const char* kUnusableName = "Not a usable file name";
 inline constexpr const char* kNotReceived = "The video did not arrive whole";
 inline constexpr const char* kNoSizeNoFile = "The server reported neither a size nor the file";
 inline constexpr const char* kNotRenamed = "Could not give the file its name: ";
+inline constexpr const char* kCouldNotWrite = "Could not write file: ";
+inline constexpr const char* kInUse = "in use by another download";
 }  // namespace reasons
 
 // What the run needs from the window around it.
@@ -90,7 +95,14 @@ class DownloadRun : public DownloadEvents {
 
   Outcome WorkOnItem(int position);
   Outcome TransferItem(int position, const std::string& link);
-  std::string TransferFailure(bool completed, const std::string& fileSize) const;
+  // Ends the running item "ERROR" before anything was transferred.
+  Outcome EndItem(const std::string& reason);
+  std::string TransferFailure(bool completed, const std::string& fileSize, PartFile& part) const;
+  std::string GiveFinalName(PartFile& part, FolderIdentity folder, const std::string& name);
+  // The name an item's file gets in folder: its own, unless a file this
+  // program finished there has it.
+  std::string FreeName(FolderIdentity folder, const std::string& name) const;
+  std::string PartName(FolderIdentity folder, const std::string& name) const;
   void SetIndicators(bool running, bool endOfRun);
   // The running item's position now, -1 when it was removed.
   int CurrentPosition();
@@ -115,6 +127,8 @@ class DownloadRun : public DownloadEvents {
   std::unique_ptr<Timer> tmrDownload_;
   bool startDeferred_ = false;
   std::function<void(int)> statusObserver_;
+  // The files finished in this program's lifetime, by folder and name.
+  std::set<std::pair<FolderIdentity, std::string>> finished_;
 };
 
 }  // namespace reelcatch

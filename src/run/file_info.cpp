@@ -88,6 +88,16 @@ std::string FitFileSystem(const std::string& name) {
   return Utf8Left(head, chars) + tail;
 }
 
+// A name from a server or a link never hides its file, nor lands on one of
+// the user's dot files.
+std::string WithoutLeadingDots(std::string name) {
+  for (char& c : name) {
+    if (c != '.') break;
+    c = '_';
+  }
+  return name;
+}
+
 }  // namespace
 
 FileInfo GetFileInfo(Download& control, const std::string& link, int site) {
@@ -104,7 +114,7 @@ FileInfo GetFileInfo(Download& control, const std::string& link, int site) {
   }
   name = CutFileName(name, 100, 4);
   if (site == kSiteYouTube) name = CutFileName(name, 35, 4);
-  info.FileName = FitFileSystem(CleanFileName(name));
+  info.FileName = WithoutLeadingDots(FitFileSystem(CleanFileName(name)));
   return info;
 }
 

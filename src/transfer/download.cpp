@@ -2,6 +2,8 @@
 
 #include "transfer/download_state.h"
 
+#include <utility>
+
 namespace reelcatch {
 
 struct Download::State : DownloadState {
@@ -58,7 +60,11 @@ const std::string& Download::LastModified() const { return state_->facts.lastMod
 float Download::FileSize() const { return state_->facts.fileSize; }
 void Download::SetFileSize(float size) { state_->facts.fileSize = size; }
 const std::string& Download::LocalFile() const { return state_->localFile; }
-void Download::SetLocalFile(const std::string& path) { state_->localFile = path; }
+void Download::SetLocalFile(const std::string& path, FileOpener open) {
+  state_->localFile = path;
+  state_->openLocalFile = std::move(open);
+}
+int Download::FileError() const { return state_->fileError; }
 const std::string& Download::RemoteFileName() const { return state_->facts.remoteFileName; }
 const std::string& Download::RemoteFileType() const { return state_->facts.remoteFileType; }
 const std::string& Download::Url() const { return state_->url; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -50,8 +51,16 @@ class Download {
   const std::string& LastModified() const;
   float FileSize() const;
   void SetFileSize(float size);
+  // Opens the file a transfer writes, once the address has answered: a
+  // descriptor that the transfer then owns, or -1 with errno set.
+  using FileOpener = std::function<int()>;
   const std::string& LocalFile() const;
-  void SetLocalFile(const std::string& path);
+  // The transfer makes the file at path anew; or, given open, writes what
+  // open hands it, and path only names that file.
+  void SetLocalFile(const std::string& path, FileOpener open = nullptr);
+  // errno of the last transfer's failure to make or write its file; 0 when
+  // the file was never at fault.
+  int FileError() const;
   const std::string& RemoteFileName() const;
   const std::string& RemoteFileType() const;
   const std::string& Url() const;

@@ -21,6 +21,8 @@ struct DownloadState {
   DownloadEvents* events = nullptr;
   bool cancelRequested = false;
   std::string localFile;
+  Download::FileOpener openLocalFile;
+  int fileError = 0;
   std::string url;
   std::string siteUser;
   std::string sitePassword;

@@ -14,16 +14,25 @@ namespace {
 bool ClearPath(const std::string& path) {
   struct stat info {};
   if (lstat(path.c_str(), &info) != 0) return errno == ENOENT;
-  if (!S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode)) return false;
+  if (!S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode)) {
+    errno = EEXIST;
+    return false;
+  }
   return unlink(path.c_str()) == 0 || errno == ENOENT;
 }
 
 }  // namespace
 
 std::optional<LocalFile> LocalFile::Create(const std::string& path) {
+  if (path.empty()) errno = ENOENT;
   if (path.empty() || !ClearPath(path)) return std::nullopt;
   // O_EXCL: a link that appears after the removal is refused, not followed.
   int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return std::nullopt;
+  return LocalFile(fd);
+}
+
+std::optional<LocalFile> LocalFile::Adopt(int fd) {
   if (fd < 0) return std::nullopt;
   return LocalFile(fd);
 }
@@ -32,12 +41,14 @@ LocalFile::~LocalFile() {
   if (fd_ >= 0) close(fd_);
 }
 
-LocalFile::LocalFile(LocalFile&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+LocalFile::LocalFile(LocalFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), error_(other.error_) {}
 
 LocalFile& LocalFile::operator=(LocalFile&& other) noexcept {
   if (this != &other) {
     if (fd_ >= 0) close(fd_);
     fd_ = std::exchange(other.fd_, -1);
+    error_ = other.error_;
   }
   return *this;
 }
@@ -47,7 +58,10 @@ bool LocalFile::Append(const char* data, std::size_t size) {
   while (size > 0) {
     ssize_t written = write(fd_, data, size);
     if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
+    if (written <= 0) {
+      error_ = written < 0 ? errno : EIO;
+      return false;
+    }
     data += written;
     size -= static_cast<std::size_t>(written);
   }
@@ -56,8 +70,9 @@ bool LocalFile::Append(const char* data, std::size_t size) {
 
 bool LocalFile::Close() {
   if (fd_ < 0) return false;
-  int result = close(std::exchange(fd_, -1));
-  return result == 0;
+  if (close(std::exchange(fd_, -1)) == 0) return true;
+  error_ = errno;
+  return false;
 }
 
 }  // namespace reelcatch

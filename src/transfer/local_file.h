@@ -13,6 +13,8 @@ class LocalFile {
   // removed first, so nothing is ever written through a link; anything else
   // there (a folder, a device) is left alone and the creation fails.
   static std::optional<LocalFile> Create(const std::string& path);
+  // Takes over a descriptor opened elsewhere; none when fd is negative.
+  static std::optional<LocalFile> Adopt(int fd);
 
   ~LocalFile();
   LocalFile(LocalFile&& other) noexcept;
@@ -24,10 +26,13 @@ class LocalFile {
   bool Append(const char* data, std::size_t size);
   // False when the last writes could not be completed.
   bool Close();
+  // errno of the last failed Append or Close; 0 when none failed.
+  int Error() const { return error_; }
 
  private:
   explicit LocalFile(int fd) : fd_(fd) {}
   int fd_ = -1;
+  int error_ = 0;
 };
 
 }  // namespace reelcatch

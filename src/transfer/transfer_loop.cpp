@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -83,6 +84,7 @@ class TransferLoop {
   bool HandOn(bool toTheEnd);
   bool ReportRead(size_t size);
   bool WriteReported();
+  bool CloseFile();
   bool Stopped();
   bool Cancelled();
   bool Failed(const char* description);
@@ -194,7 +196,9 @@ bool TransferLoop::Turn() {
 bool TransferLoop::EnsureFile() {
   if (file_) return true;
   state_.loop.DoEvents();
-  file_ = LocalFile::Create(state_.localFile);
+  file_ = state_.openLocalFile ? LocalFile::Adopt(state_.openLocalFile())
+                               : LocalFile::Create(state_.localFile);
+  if (!file_) state_.fileError = errno != 0 ? errno : EIO;
   return file_.has_value();
 }
 
@@ -231,9 +235,17 @@ bool TransferLoop::ReportRead(size_t size) {
 bool TransferLoop::WriteReported() {
   if (reported_ == 0) return true;
   bool written = file_ && file_->Append(inbox_.pending.data(), reported_);
+  if (file_ && !written) state_.fileError = file_->Error();
   inbox_.pending.erase(0, reported_);
   reported_ = 0;
   return written;
+}
+
+// False, with the reason kept, when the last writes did not reach the file.
+bool TransferLoop::CloseFile() {
+  if (!file_ || file_->Close()) return true;
+  state_.fileError = file_->Error();
+  return false;
 }
 
 bool TransferLoop::Stopped() {
@@ -246,21 +258,21 @@ bool TransferLoop::Cancelled() {
   if (!WriteReported()) return Failed(download_errors::kCouldNotWrite);
   state_.RaiseCancelled(total_);
   state_.CloseSession();
-  if (file_) file_->Close();
+  CloseFile();
   return false;
 }
 
 bool TransferLoop::Failed(const char* description) {
   bool written = WriteReported();
   state_.CloseSession();
-  bool closed = !file_ || file_->Close();
+  bool closed = CloseFile();
   state_.RaiseError(written && closed ? description : download_errors::kCouldNotWrite);
   return false;
 }
 
 bool TransferLoop::Completed() {
   bool written = WriteReported();
-  bool closed = file_->Close();
+  bool closed = CloseFile();
   state_.CloseSession();
   if (!written || !closed) {
     state_.RaiseError(download_errors::kCouldNotWrite);
@@ -287,6 +299,7 @@ class TransferScope {
 bool DownloadState::StartDownload() {
   TransferScope running(*this);
   cancelRequested = false;
+  fileError = 0;
   loop.DoEvents();
   OpenSessionIfNeeded();
   loop.DoEvents();

@@ -4,14 +4,12 @@
 // downloads.
 #include <fcntl.h>
 #include <linux/fs.h>
-#include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
-#include <sys/resource.h>
 
 #include <functional>
 #include <map>
-#include <optional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -298,8 +296,6 @@ class FolderFaults : public GetRunTest {
                   VideoHead({{"Content-Length", std::to_string(kBig)}}).Generate(kBig));
     server_.Route("/angryalien.com/good", EmbedPage(server_.Url("/v/good.flv")));
     server_.Route("/v/good.flv", Response::Ok(kGoodBody));
-    server_.Route("/angryalien.com/empty", EmbedPage(server_.Url("/v/empty.flv")));
-    server_.Route("/v/empty.flv", Response::Ok(""));
   }
   void TearDown() override {
     if (mounted_) umount2(downloads_.c_str(), MNT_DETACH);
@@ -308,7 +304,7 @@ class FolderFaults : public GetRunTest {
   }
 
   static bool SetImmutable(const fs::path& path, bool on) {
-    int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return false;
     int flags = 0;
     bool done = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
@@ -374,53 +370,98 @@ TEST_F(FolderFaults, ReadOnlyFileSystemTakesNothing) {
   ExpectNothingWritten(downloads_);
 }
 
-// The partial file stays as its .part, never under the final name, and the
-// run goes on.
-TEST_F(FolderFaults, FullDiskEndsTheItemAndTheRunGoesOn) {
-  if (!MountTmpfs("size=64k,mode=0755"))
-    GTEST_SKIP() << "the test may not mount a file system here";
-  Tree before = ReadTree(root_);
-  std::vector<std::string> addresses = Addresses({"big", "empty"});
-  RunResult run = Download(downloads_, addresses);
+// ---- Writes that fail midway ----
 
-  EXPECT_EQ(run.status, 1) << run.err;
-  auto items = ParseListed(run.out, addresses);
-  EXPECT_EQ(items[0].status, "ERROR") << Visible(run.out);
-  EXPECT_EQ(items[1].status, "Complete") << Visible(run.out);
-  std::string part = ReadBytes(downloads_ / "big.flv.part");
-  EXPECT_LE(part.size(), 64u * 1024);
-  EXPECT_EQ(part, Bytes(kBig).substr(0, part.size()));
-  Tree expected = Expected(before, {{"big.flv.part", part}, {"empty.flv", ""}});
-  EXPECT_EQ(TreeDifference(After(), expected), "");
+class WriteFailures;
+
+// How the big item's writes are made to fail: before the run, or once its
+// partial file holds kHeld bytes (the server holds the rest until then).
+// Each says false when this machine does not let the test do it.
+struct WriteFailureCase {
+  std::string name;
+  std::string reason;
+  // The partial file stays; given up only for lack of room.
+  bool partKept = false;
+  ChildSetup setup = {};
+  std::function<bool(WriteFailures&)> before = nullptr;
+  std::function<bool(WriteFailures&)> midway = nullptr;
+
+  friend std::ostream& operator<<(std::ostream& out, const WriteFailureCase& c) {
+    return out << c.name;
+  }
+};
+
+class WriteFailures : public FolderFaults, public ::testing::WithParamInterface<WriteFailureCase> {
+ public:
+  static constexpr uint64_t kHeld = 16 * 1024;
+
+  bool MountSmallDisk() { return MountTmpfs("size=64k,mode=0755"); }
+  bool FreezePart() {
+    frozen_ = SetImmutable(downloads_ / "big.flv.part", true);
+    return frozen_;
+  }
+
+ protected:
+  void TearDown() override {
+    if (frozen_) SetImmutable(downloads_ / "big.flv.part", false);
+    FolderFaults::TearDown();
+  }
+
+ private:
+  bool frozen_ = false;
+};
+
+std::vector<WriteFailureCase> WriteFailureCases() {
+  return {
+      {.name = "FullDisk",
+       .reason = "Could not write file: No space left on device",
+       .before = [](WriteFailures& test) { return test.MountSmallDisk(); }},
+      // A file size limit is one that root must obey, too.
+      {.name = "FileSizeLimit",
+       .reason = "Could not write file: File too large",
+       .setup = {.fileSizeLimit = 64 * 1024, .ignoreFileSizeSignal = true}},
+      {.name = "FileMadeImmutable",
+       .reason = "Could not write file: Operation not permitted",
+       .partKept = true,
+       .midway = [](WriteFailures& test) { return test.FreezePart(); }},
+  };
 }
 
-// A file size limit is one that root must obey, too.
-TEST_F(FolderFaults, FileSizeLimitEndsTheItemAndTheRunGoesOn) {
-  constexpr rlim_t kLimit = 64 * 1024;
+// The item ends ERROR with the system's reason; a partial file that failed
+// for lack of room is removed, so the next item still fits.
+TEST_P(WriteFailures, EndTheItemAndTheNextOneStillFits) {
+  const WriteFailureCase& failure = GetParam();
+  const std::string body = Bytes(kBig);
+  server_.Route("/v/big.flv", VideoHead({{"Content-Length", std::to_string(kBig)}})
+                                  .Send(body.substr(0, kHeld))
+                                  .Await("rest")
+                                  .Send(body.substr(kHeld)));
+  if (failure.before && !failure.before(*this)) GTEST_SKIP() << "not possible on this machine";
+  if (!failure.midway) server_.Open("rest");
   Tree before = ReadTree(root_);
   std::vector<std::string> addresses = Addresses({"big", "good"});
-  std::vector<std::string> args = {"-q", "-d", downloads_.string(), "--"};
-  args.insert(args.end(), addresses.begin(), addresses.end());
 
-  rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit limited = saved;
-  limited.rlim_cur = kLimit;
-  // Ignored signals stay ignored in the child: its write fails instead.
-  auto savedSignal = signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-  std::optional<ChildProcess> child;
-  child.emplace(program_.string(), args, Env());
-  setrlimit(RLIMIT_FSIZE, &saved);
-  signal(SIGXFSZ, savedSignal);
+  std::unique_ptr<ChildProcess> run = StartDownload(downloads_, addresses, failure.setup);
+  if (failure.midway) {
+    ASSERT_TRUE(WaitUntil([&] { return ReadBytes(downloads_ / "big.flv.part").size() == kHeld; }));
+    bool done = failure.midway(*this);
+    server_.Open("rest");
+    if (!done) GTEST_SKIP() << "not possible on this machine";
+  }
 
-  EXPECT_EQ(child->Wait(), 1) << child->Stderr();
-  auto items = ParseListed(child->Stdout(), addresses);
-  EXPECT_EQ(items[0].status, "ERROR") << Visible(child->Stdout());
-  EXPECT_EQ(items[1].status, "Complete") << Visible(child->Stdout());
-  Tree expected = Expected(before, {{"big.flv.part", Bytes(kLimit)}, {"good.flv", kGoodBody}});
-  EXPECT_EQ(TreeDifference(After(), expected), "");
+  EXPECT_EQ(run->Wait(), 1) << run->Stderr();
+  auto items = ParseListed(run->Stdout(), addresses);
+  EXPECT_EQ(items[0].status, "ERROR") << Visible(run->Stdout());
+  EXPECT_EQ(items[1].status, "Complete") << Visible(run->Stdout());
+  EXPECT_NE(run->Stderr().find("[1] ERROR: " + failure.reason + "\n"), std::string::npos)
+      << run->Stderr();
+  std::map<std::string, std::string> files = {{"good.flv", kGoodBody}};
+  if (failure.partKept) files["big.flv.part"] = body.substr(0, kHeld);
+  EXPECT_EQ(TreeDifference(After(), Expected(before, files)), "");
 }
+
+INSTANTIATE_TEST_SUITE_P(Folder, WriteFailures, ::testing::ValuesIn(WriteFailureCases()),
+                         [](const auto& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace reelcatch::test

@@ -7,7 +7,6 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "e2e/get_run_fixture.h"
@@ -58,6 +57,11 @@ void LinksToOutside(const fs::path& root, const fs::path& videos, const std::str
   fs::create_symlink(root / "outside-part", videos / (name + ".part"));
 }
 
+void KeepDotFile(const fs::path& videos, const std::string& name) {
+  fs::create_directories(videos);
+  WriteBytes(videos / name, "mine");
+}
+
 void FolderInTheWay(const fs::path& videos, const std::string& name) {
   fs::create_directories(videos / name);
   WriteBytes(videos / name / "inner", "keep");
@@ -67,7 +71,15 @@ std::vector<NameCase> NameCases() {
   const std::string body = DescribeContent(kBody);
   const std::string keep = DescribeContent("keep");
   std::vector<NameCase> cases = {
-      {.name = "ServerDotDotSlashes", .from = From::kServer, .raw = "../../x", .fileName = "....x"},
+      {.name = "ServerDotDotSlashes", .from = From::kServer, .raw = "../../x", .fileName = "____x"},
+      // The user's own dot files stay theirs (the folder may be $HOME).
+      {.name = "ServerDotFile",
+       .from = From::kServer,
+       .raw = ".bashrc",
+       .fileName = "_bashrc",
+       .prepare = [](const fs::path&,
+                     const fs::path& videos) { KeepDotFile(videos, ".bashrc"); },
+       .files = Tree{{".bashrc", DescribeContent("mine")}, {"_bashrc", body}}},
       {.name = "ServerDotDot", .from = From::kServer, .raw = "..", .fileName = "Enter File Name"},
       {.name = "ServerDot", .from = From::kServer, .raw = ".", .fileName = "Enter File Name"},
       {.name = "ServerDotColonDot",
@@ -177,7 +189,14 @@ std::vector<NameCase> NameCases() {
       {.name = "LinkPercentEncodedSlashes",
        .from = From::kLink,
        .raw = "..%2F..%2Fx.flv",
-       .fileName = "....x.flv"},
+       .fileName = "____x.flv"},
+      {.name = "LinkDotFile",
+       .from = From::kLink,
+       .raw = "..profile.flv",
+       .fileName = "__profile.flv",
+       .prepare = [](const fs::path&,
+                     const fs::path& videos) { KeepDotFile(videos, "..profile.flv"); },
+       .files = Tree{{"..profile.flv", DescribeContent("mine")}, {"__profile.flv", body}}},
       {.name = "LinkPercentEncodedControlCharacters",
        .from = From::kLink,
        .raw = "a%0Ab%00c.flv",
@@ -257,32 +276,77 @@ INSTANTIATE_TEST_SUITE_P(FromServerAndLink, HostileNames, ::testing::ValuesIn(Na
 namespace reelcatch::test {
 namespace {
 
-class HostileNamePair : public GetRunTest {};
+// Items of one list that the servers give the same names.
+struct SameNamesCase {
+  std::string name;
+  // The server's file name for each item, in order.
+  std::vector<std::string> served;
+  // Files in the download folder before the run.
+  std::map<std::string, std::string> older = {};
+  // The names the items end with; every item's file is kept under its own.
+  std::vector<std::string> fileNames;
 
-// The first item is called like the second one's partial file.
-TEST_F(HostileNamePair, NameOfAnotherItemsPartialFileKeepsThatItemsFile) {
-  const std::string first = ScriptedServer::GeneratedBody(1000);
-  for (const auto& [page, name, body] :
-       std::vector<std::tuple<std::string, std::string, std::string>>{
-           {"first", "clip.mp4.part", first}, {"second", "clip.mp4", kBody}}) {
+  friend std::ostream& operator<<(std::ostream& out, const SameNamesCase& c) {
+    return out << c.name;
+  }
+};
+
+std::vector<SameNamesCase> SameNamesCases() {
+  return {
+      {.name = "ThreeItemsOneName",
+       .served = {"clip.mp4", "clip.mp4", "clip.mp4"},
+       .fileNames = {"clip.mp4", "clip (2).mp4", "clip (3).mp4"}},
+      {.name = "NameWithoutExtension",
+       .served = {"notes", "notes"},
+       .fileNames = {"notes", "notes (2)"}},
+      {.name = "NumberedNameTakenByAnEarlierItem",
+       .served = {"clip (2).mp4", "clip.mp4", "clip.mp4"},
+       .fileNames = {"clip (2).mp4", "clip.mp4", "clip (3).mp4"}},
+      // Files of earlier runs are replaced, as one of a name always was.
+      {.name = "OlderFilesOfTheNamesAreReplaced",
+       .served = {"clip.mp4", "clip.mp4"},
+       .older = {{"clip.mp4", "older"}, {"clip (2).mp4", "older too"}},
+       .fileNames = {"clip.mp4", "clip (2).mp4"}},
+      // The first item is called like the second one's partial file.
+      {.name = "NameOfAnotherItemsPartialFile",
+       .served = {"clip.mp4.part", "clip.mp4"},
+       .fileNames = {"clip.mp4.part", "clip.mp4"}},
+  };
+}
+
+class SameNames : public GetRunTest, public ::testing::WithParamInterface<SameNamesCase> {};
+
+TEST_P(SameNames, NeverEndWithTheSameFile) {
+  const SameNamesCase& same = GetParam();
+  std::vector<std::string> addresses;
+  std::vector<std::string> bodies;
+  for (size_t i = 0; i < same.served.size(); ++i) {
+    std::string page = "p" + std::to_string(i);
+    bodies.push_back(std::string(1000 + i, static_cast<char>('a' + i)));
     server_.Route("/angryalien.com/" + page, EmbedPage(server_.Url("/named/" + page)));
     server_.Route("/named/" + page,
-                  Response::Ok(body, {{"Content-Disposition", "attachment; filename=" + name}}));
+                  Response::Ok(bodies.back(), {{"Content-Disposition",
+                                                "attachment; filename=" + same.served[i]}}));
+    addresses.push_back(server_.Url("/angryalien.com/" + page));
   }
+  fs::create_directories(downloads_);
+  for (const auto& [name, bytes] : same.older) WriteBytes(downloads_ / name, bytes);
   Tree before = ReadTree(root_);
 
-  std::vector<std::string> addresses = {server_.Url("/angryalien.com/first"),
-                                        server_.Url("/angryalien.com/second")};
   RunResult run = Download(downloads_, addresses);
 
-  EXPECT_EQ(run.status, 0) << Visible(run.out);
+  EXPECT_EQ(run.status, 0) << Visible(run.out) << run.err;
   auto items = ParseListed(run.out, addresses);
-  EXPECT_EQ(items[0].fileName, "clip.mp4.part");
-  EXPECT_EQ(items[1].fileName, "clip.mp4");
-  EXPECT_EQ(
-      TreeDifference(After(), Expected(before, {{"clip.mp4.part", first}, {"clip.mp4", kBody}})),
-      "");
+  std::map<std::string, std::string> files;
+  for (size_t i = 0; i < items.size(); ++i) {
+    EXPECT_EQ(items[i].fileName, same.fileNames[i]);
+    files[same.fileNames[i]] = bodies[i];
+  }
+  EXPECT_EQ(TreeDifference(After(), Expected(before, files)), "");
 }
+
+INSTANTIATE_TEST_SUITE_P(OneList, SameNames, ::testing::ValuesIn(SameNamesCases()),
+                         [](const auto& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace reelcatch::test

@@ -9,14 +9,18 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "support/process.h"
@@ -136,7 +140,8 @@ inline Tree ReadTree(const fs::path& root) {
   for (auto it = fs::recursive_directory_iterator(root, error);
        !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
     const fs::directory_entry& entry = *it;
-    std::string name = fs::relative(entry.path(), root).string();
+    // Lexically: fs::relative would follow a link to where it leads.
+    std::string name = entry.path().lexically_relative(root).string();
     fs::file_status status = entry.symlink_status();
     if (fs::is_symlink(status)) {
       tree[name] = "link -> " + fs::read_symlink(entry.path()).string();
@@ -181,6 +186,18 @@ inline std::string TreeDifference(const Tree& actual, const Tree& expected) {
     if (!actual.contains(name)) report += "  missing " + Visible(name) + ": " + what + "\n";
   }
   return report;
+}
+
+// Waits until done() holds, looking again every few milliseconds; false
+// when it still does not after limit.
+inline bool WaitUntil(const std::function<bool()>& done,
+                      std::chrono::milliseconds limit = std::chrono::seconds(60)) {
+  auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
 }
 
 struct RunResult {
@@ -230,9 +247,22 @@ class GetRunTest : public ::testing::Test {
 
   // A quiet run of the download run over these page addresses into dir.
   RunResult Download(const fs::path& dir, const std::vector<std::string>& addresses) {
+    return Run(DownloadArgs(dir, addresses));
+  }
+
+  // The same run, started and left running.
+  std::unique_ptr<ChildProcess> StartDownload(const fs::path& dir,
+                                              const std::vector<std::string>& addresses,
+                                              const ChildSetup& setup = {}) const {
+    return std::make_unique<ChildProcess>(program_.string(), DownloadArgs(dir, addresses), Env(),
+                                          setup);
+  }
+
+  static std::vector<std::string> DownloadArgs(const fs::path& dir,
+                                               const std::vector<std::string>& addresses) {
     std::vector<std::string> args = {"-q", "-d", dir.string(), "--"};
     args.insert(args.end(), addresses.begin(), addresses.end());
-    return Run(args);
+    return args;
   }
 
   // The temp root as it should be after a run that changed only the

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,7 +32,7 @@ std::string ProgramLocale() {
 }
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
-                           const std::vector<std::string>& env) {
+                           const std::vector<std::string>& env, const ChildSetup& setup) {
   int out[2];
   int err[2];
   if (pipe(out) != 0 || pipe(err) != 0) return;
@@ -44,6 +45,14 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     close(out[0]);
     close(err[0]);
     for (const std::string& entry : env) putenv(const_cast<char*>(entry.c_str()));
+    // Ignored signals stay ignored across exec.
+    if (setup.ignoreFileSizeSignal) signal(SIGXFSZ, SIG_IGN);
+    if (setup.fileSizeLimit) {
+      rlimit limit{};
+      getrlimit(RLIMIT_FSIZE, &limit);
+      limit.rlim_cur = static_cast<rlim_t>(*setup.fileSizeLimit);
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
+    }
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));

@@ -3,6 +3,8 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,13 +15,22 @@ namespace reelcatch::test {
 // was given one (the suite's run under a decimal-comma locale), else C.
 std::string ProgramLocale();
 
+// What a child starts with beside its arguments and environment.
+struct ChildSetup {
+  // The largest file it may write (RLIMIT_FSIZE), in bytes.
+  std::optional<uint64_t> fileSizeLimit;
+  // Starts it with SIGXFSZ ignored, so a write past the limit fails
+  // instead of killing it.
+  bool ignoreFileSizeSignal = false;
+};
+
 // A program started by a test, with its output collected.
 class ChildProcess {
  public:
   // Starts program with args; env entries ("NAME=value") are added to the
   // test's own environment.
   ChildProcess(const std::string& program, const std::vector<std::string>& args,
-               const std::vector<std::string>& env = {});
+               const std::vector<std::string>& env = {}, const ChildSetup& setup = {});
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;

@@ -129,6 +129,11 @@ Response& Response::Hold() {
   return *this;
 }
 
+Response& Response::Await(std::string gate) {
+  steps_.push_back({Kind::kAwait, std::move(gate), 0});
+  return *this;
+}
+
 // ---- RecordedRequest ----
 
 std::string RecordedRequest::Header(std::string_view name) const {
@@ -172,6 +177,11 @@ ScriptedServer::ScriptedServer() {
 }
 
 ScriptedServer::~ScriptedServer() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  gateOpened_.notify_all();
   // The pipe stays readable from now on: every wait in every thread ends.
   (void)!write(stopWrite_, "x", 1);
   acceptThread_.join();
@@ -193,6 +203,20 @@ void ScriptedServer::SetDefault(Response response) {
 
 std::string ScriptedServer::Url(const std::string& path) const {
   return "http://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+void ScriptedServer::Open(const std::string& gate) {
+  {
+    std::lock_guard lock(mutex_);
+    openGates_.insert(gate);
+  }
+  gateOpened_.notify_all();
+}
+
+bool ScriptedServer::AwaitGate(const std::string& gate) const {
+  std::unique_lock lock(mutex_);
+  gateOpened_.wait(lock, [&] { return stopping_ || openGates_.contains(gate); });
+  return !stopping_;
 }
 
 std::vector<RecordedRequest> ScriptedServer::Requests() const {
@@ -314,6 +338,8 @@ class ScriptedServer::Player {
       case Response::Kind::kHold:
         server_.HoldOpen(fd_);
         return false;
+      case Response::Kind::kAwait:
+        return isHead_ || server_.AwaitGate(step.bytes);
     }
     return false;
   }

@@ -11,6 +11,8 @@
 //   server.Route("/big", Response::Head("HTTP/1.1 200 OK", {{"Content-Length", "3000000000"}})
 //                            .Generate(3000000000));
 //   server.SetDefault(Response::Raw("HTTP/1.0 404 Not Found\r\n\r\n"));
+//   server.Route("/held", Response::Head("HTTP/1.1 200 OK").Send("half").Await("go").Send("rest"));
+//   ...  server.Open("go");   // every answer waiting at "go" goes on
 //
 // Every connection gets its own thread and carries one request: the answer
 // is played step by step, then the connection is closed (a script that ends
@@ -25,6 +27,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -62,10 +65,13 @@ class Response {
   // Sends nothing more and keeps the connection open until the client
   // closes it or the server stops.
   Response& Hold();
+  // Sends nothing more until the test opens the gate (ScriptedServer::Open).
+  // A HEAD request never waits at a gate.
+  Response& Await(std::string gate);
 
  private:
   friend class ScriptedServer;
-  enum class Kind { kSend, kGenerate, kPause, kHold };
+  enum class Kind { kSend, kGenerate, kPause, kHold, kAwait };
   struct Step {
     Kind kind;
     std::string bytes;
@@ -104,6 +110,9 @@ class ScriptedServer {
   // "http://127.0.0.1:PORT" followed by `path`.
   std::string Url(const std::string& path = "/") const;
 
+  // Lets every answer waiting at gate go on, and every later one pass it.
+  void Open(const std::string& gate);
+
   std::vector<RecordedRequest> Requests() const;
   // Waits until at least `count` requests arrived; false after `limit`.
   bool WaitForRequests(std::size_t count, std::chrono::milliseconds limit) const;
@@ -122,6 +131,7 @@ class ScriptedServer {
   bool SendAll(int fd, const char* data, std::size_t size) const;
   bool SendGenerated(int fd, uint64_t count) const;
   bool Wait(std::chrono::milliseconds delay) const;
+  bool AwaitGate(const std::string& gate) const;
   void HoldOpen(int fd) const;
   void Record(RecordedRequest request);
   void ReapFinished();
@@ -134,6 +144,9 @@ class ScriptedServer {
 
   mutable std::mutex mutex_;
   mutable std::condition_variable requestArrived_;
+  mutable std::condition_variable gateOpened_;
+  std::set<std::string> openGates_;
+  bool stopping_ = false;
   std::map<std::string, Response> routes_;
   std::unique_ptr<Response> default_;
   std::vector<RecordedRequest> requests_;

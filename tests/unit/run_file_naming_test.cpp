@@ -122,6 +122,14 @@ const Utf8Case kUtf8Cases[] = {
      std::string(31, 'y') + ".flv"},
     {"ServerNameCut", CutFileName(std::string(116, 'n') + ".avi", 100, 4),
      std::string(96, 'n') + ".avi"},
+    {"NumberBeforeTheExtension", NumberedFileName("clip.flv.flv", 2, 250), "clip.flv (2).flv"},
+    {"NumberWithoutExtension", NumberedFileName("notes", 13, 250), "notes (13)"},
+    {"LeadingDotIsNoExtension", NumberedFileName(".bashrc", 2, 250), ".bashrc (2)"},
+    {"NumberedNameCutOnACharacter",
+     NumberedFileName("\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC.flv", 2, 13),
+     "\xE2\x82\xAC (2).flv"},
+    {"ExtensionWithoutRoomIsCutLikeTheRest", NumberedFileName("a." + std::string(20, 'x'), 2, 12),
+     "a.xxxxxx (2)"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cuts, Utf8CutTest, testing::ValuesIn(kUtf8Cases),
