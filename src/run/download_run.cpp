@@ -284,7 +284,8 @@ std::string DownloadRun::GiveFinalName(PartFile& part, FolderIdentity folder,
     return WriteFailure(part.Problem());
   }
   if (!part.Rename(name)) {
-    return reasons::kNotRenamed + std::error_code(part.Problem(), std::generic_category()).message();
+    return reasons::kNotRenamed +
+           std::error_code(part.Problem(), std::generic_category()).message();
   }
   finished_.emplace(folder, name);
   return {};

@@ -1,8 +1,8 @@
 #include "transfer/download.h"
 
-#include "transfer/download_state.h"
-
 #include <utility>
+
+#include "transfer/download_state.h"
 
 namespace reelcatch {
 

@@ -118,8 +118,7 @@ INSTANTIATE_TEST_SUITE_P(SharedFolder, FolderSwap,
                                            SwapCase{"WhileTheBodyIsHeld", false}),
                          [](const auto& info) { return info.param.name; });
 
-// The system calls of a run, as strace saw them; empty when this machine
-// cannot trace.
+// The system calls strace wrote, one a line.
 std::vector<std::string> TracedCalls(const std::string& trace) {
   std::vector<std::string> calls;
   std::istringstream lines(trace);
@@ -148,10 +147,9 @@ TEST_F(SharedFolder, NewFileIsOnTheDiskBeforeItReplacesTheOlderOne) {
   fs::create_directories(downloads_);
   WriteBytes(downloads_ / "clip.flv", "older");
   const fs::path trace = root_ / "trace";
+  const std::string traced = "trace=fsync,fdatasync,rename,renameat,renameat2";
   // -y names each descriptor's file.
-  std::vector<std::string> args = {"-f", "-y", "-qq", "-o", trace.string(),
-                                   "-e", "trace=fsync,fdatasync,rename,renameat,renameat2",
-                                   program_.string()};
+  std::vector<std::string> args = {"-f", "-y", "-qq", "-o", trace, "-e", traced, program_};
   for (const std::string& arg : DownloadArgs(downloads_, {page})) args.push_back(arg);
 
   ChildProcess run(strace, args, Env());

@@ -126,8 +126,7 @@ const Utf8Case kUtf8Cases[] = {
     {"NumberWithoutExtension", NumberedFileName("notes", 13, 250), "notes (13)"},
     {"LeadingDotIsNoExtension", NumberedFileName(".bashrc", 2, 250), ".bashrc (2)"},
     {"NumberedNameCutOnACharacter",
-     NumberedFileName("\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC.flv", 2, 13),
-     "\xE2\x82\xAC (2).flv"},
+     NumberedFileName("\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC.flv", 2, 13), "\xE2\x82\xAC (2).flv"},
     {"ExtensionWithoutRoomIsCutLikeTheRest", NumberedFileName("a." + std::string(20, 'x'), 2, 12),
      "a.xxxxxx (2)"},
 };
