@@ -3,6 +3,8 @@
 // address): whatever the name, the file lands inside the download folder,
 // replaces nothing but the item's own file, and is never written through a
 // link.
+#include <sys/stat.h>
+
 #include <functional>
 #include <map>
 #include <optional>
@@ -152,6 +154,30 @@ std::vector<NameCase> NameCases() {
        .prepare = [](const fs::path&,
                      const fs::path& videos) { FolderInTheWay(videos, "clip.mp4.part"); },
        .files = Tree{{"clip.mp4.part", "dir"}, {"clip.mp4.part/inner", keep}}},
+      // Opening it must not wait for a reader.
+      {.name = "ServerPartNameIsAPipe",
+       .from = From::kServer,
+       .raw = "pipe.mp4",
+       .fileName = "pipe.mp4",
+       .status = "ERROR",
+       .prepare =
+           [](const fs::path&, const fs::path& videos) {
+             fs::create_directories(videos);
+             mkfifo((videos / "pipe.mp4.part").c_str(), 0600);
+           },
+       .files = Tree{{"pipe.mp4.part", "other"}}},
+      // The partial file shares its content with a file outside, which must
+      // keep it.
+      {.name = "ServerPartNameIsAHardLinkToOutside",
+       .from = From::kServer,
+       .raw = "shared.mp4",
+       .fileName = "shared.mp4",
+       .prepare =
+           [](const fs::path& root, const fs::path& videos) {
+             fs::create_directories(videos);
+             WriteBytes(root / "outside", "outside");
+             fs::create_hard_link(root / "outside", videos / "shared.mp4.part");
+           }},
 
       {.name = "LinkDotDotSlashes", .from = From::kLink, .raw = "../../x.flv", .fileName = "x.flv"},
       {.name = "LinkDotDot", .from = From::kLink, .raw = "..", .fileName = "Enter File Name"},
