@@ -1,7 +1,8 @@
 // The local file name GetFileInfo derives from any video address: usable,
-// short enough for the file system, cut on character boundaries and keeping
-// the extension the sites without one are given. The address carries a
-// scheme the control refuses at once, so no request leaves the machine.
+// not hidden, short enough for the file system, cut on character boundaries
+// and keeping the extension the sites without one are given. The address
+// carries a scheme the control refuses at once, so no request leaves the
+// machine.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -46,6 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static constexpr std::string_view kRemoved("\\/:*?\"<>|&\0", 11);
   Check(!name.empty() && name != "." && name != "..", "a usable name", name);
   Check(name.find_first_of(kRemoved) == std::string::npos, "no removed character", name);
+  Check(name.front() != '.', "never hidden", name);
   Check(name.size() <= reelcatch::kMaxFileNameBytes, "fits the file system", name);
   Check(reelcatch::Utf8Length(name) <= (site == reelcatch::kSiteYouTube ? 35u : 100u),
         "within the site's character limit", name);

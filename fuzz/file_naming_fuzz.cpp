@@ -1,6 +1,7 @@
-// File names from any bytes: cleaning leaves a usable name, and the UTF-8
+// File names from any bytes: cleaning leaves a usable name, the UTF-8
 // counts and cuts agree with a character split made here, so a cut never
-// lands inside a well-formed character.
+// lands inside a well-formed character, and numbered names keep to their
+// bytes.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -76,6 +77,16 @@ void CheckCut(const std::string& name, size_t maxChars, size_t keepLast) {
         cut);
 }
 
+// A numbered name stays within its bytes, whole characters only, with its
+// number in it.
+void CheckNumbered(const std::string& name, int n, size_t maxBytes) {
+  std::string numbered = reelcatch::NumberedFileName(name, n, maxBytes);
+  std::string mark = " (" + std::to_string(n) + ")";
+  Check(numbered.size() <= maxBytes || maxBytes < mark.size(), "within its bytes", numbered);
+  Check(numbered.find(mark) != std::string::npos, "the number is there", numbered);
+  if (IsValidUtf8(name)) Check(IsValidUtf8(numbered), "numbering keeps UTF-8 whole", numbered);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -87,5 +98,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckClean(name);
   CheckCounts(name, maxChars);
   CheckCut(name, maxChars, keepLast);
+  CheckNumbered(name, 2 + static_cast<int>(keepLast), maxChars);
   return 0;
 }

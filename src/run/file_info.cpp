@@ -89,13 +89,17 @@ std::string FitFileSystem(const std::string& name) {
 }
 
 // A name from a server or a link never hides its file, nor lands on one of
-// the user's dot files.
-std::string WithoutLeadingDots(std::string name) {
-  for (char& c : name) {
+// the user's dot files: its leading dots become "_". The extension a site's
+// names are given keeps its dot ("..." of such a site is "___.flv").
+std::string NotHidden(const std::string& name, bool siteExtension) {
+  size_t stemSize = siteExtension && name.ends_with(".flv") ? name.size() - 4 : name.size();
+  std::string stem = name.substr(0, stemSize);
+  for (char& c : stem) {
     if (c != '.') break;
     c = '_';
   }
-  return name;
+  if (stem.empty() && stemSize < name.size()) stem = "_";
+  return stem + name.substr(stemSize);
 }
 
 }  // namespace
@@ -109,12 +113,11 @@ FileInfo GetFileInfo(Download& control, const std::string& link, int site) {
   if (control.FileSize() == -1.0f && control.FileExists()) info.FileSize = "0";
 
   std::string name = NameFromServerOrLink(control, link);
-  if (site == kSiteYouTube || site == kSiteDailymotion || site == kSiteZippyVideos) {
-    name += ".flv";
-  }
+  bool siteExtension = site == kSiteYouTube || site == kSiteDailymotion || site == kSiteZippyVideos;
+  if (siteExtension) name += ".flv";
   name = CutFileName(name, 100, 4);
   if (site == kSiteYouTube) name = CutFileName(name, 35, 4);
-  info.FileName = WithoutLeadingDots(FitFileSystem(CleanFileName(name)));
+  info.FileName = NotHidden(FitFileSystem(CleanFileName(name)), siteExtension);
   return info;
 }
 
