@@ -50,12 +50,13 @@ bool IsPlainFileName(const std::string& name) {
 // not keep the next item from being written.
 bool LacksSpace(int error) { return error == ENOSPC || error == EFBIG || error == EDQUOT; }
 
-// The system's own words, in English whatever the locale.
-std::string WriteFailure(int error) {
+// The system's words for an errno, in English whatever the locale.
+std::string SystemText(int error) {
   const char* text = strerrordesc_np(error);
-  return std::string(reasons::kCouldNotWrite) +
-         (text != nullptr ? text : "error " + std::to_string(error));
+  return text != nullptr ? text : "error " + std::to_string(error);
 }
+
+std::string WriteFailure(int error) { return reasons::kCouldNotWrite + SystemText(error); }
 
 }  // namespace
 
@@ -241,6 +242,7 @@ DownloadRun::Outcome DownloadRun::TransferItem(int position, const std::string& 
     part.Remove();
     return Outcome::Transferred;
   }
+  if (!completed && !part.InUse() && LacksSpace(control_.FileError())) part.Remove();
   std::string failure = TransferFailure(completed, list_.At(CurrentPosition()).FileSize, part);
   if (failure.empty()) failure = GiveFinalName(part, identity, name);
   if (failure.empty()) {
@@ -261,14 +263,10 @@ DownloadRun::Outcome DownloadRun::EndItem(const std::string& reason) {
 // Why a finished transfer does not count as the video: an incomplete body,
 // an error page, or a size text that marks failure. Empty when it counts.
 std::string DownloadRun::TransferFailure(bool completed, const std::string& fileSize,
-                                         PartFile& part) const {
+                                         const PartFile& part) const {
   if (!completed) {
     if (part.InUse()) return reasons::kInUse;
-    int error = control_.FileError();
-    if (error != 0) {
-      if (LacksSpace(error)) part.Remove();
-      return WriteFailure(error);
-    }
+    if (control_.FileError() != 0) return WriteFailure(control_.FileError());
     return state_.DownloadResult.empty() ? reasons::kNotReceived : state_.DownloadResult;
   }
   if (control_.StatusCode() >= 400) return "HTTP " + std::to_string(control_.StatusCode());
@@ -284,8 +282,7 @@ std::string DownloadRun::GiveFinalName(PartFile& part, FolderIdentity folder,
     return WriteFailure(part.Problem());
   }
   if (!part.Rename(name)) {
-    return reasons::kNotRenamed +
-           std::error_code(part.Problem(), std::generic_category()).message();
+    return reasons::kNotRenamed + SystemText(part.Problem());
   }
   finished_.emplace(folder, name);
   return {};

@@ -97,7 +97,8 @@ class DownloadRun : public DownloadEvents {
   Outcome TransferItem(int position, const std::string& link);
   // Ends the running item "ERROR" before anything was transferred.
   Outcome EndItem(const std::string& reason);
-  std::string TransferFailure(bool completed, const std::string& fileSize, PartFile& part) const;
+  std::string TransferFailure(bool completed, const std::string& fileSize,
+                              const PartFile& part) const;
   std::string GiveFinalName(PartFile& part, FolderIdentity folder, const std::string& name);
   // The name an item's file gets in folder: its own, unless a file this
   // program finished there has it.
