@@ -46,11 +46,6 @@ DownloadFolder::~DownloadFolder() {
 DownloadFolder::DownloadFolder(DownloadFolder&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)), identity_(other.identity_) {}
 
-bool DownloadFolder::Holds(const std::string& name) const {
-  struct stat info {};
-  return fstatat(fd_, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT;
-}
-
 PartFile::PartFile(const DownloadFolder& folder, std::string name)
     : folder_(folder), name_(std::move(name)) {}
 

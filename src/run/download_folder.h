@@ -32,8 +32,6 @@ class DownloadFolder {
 
   int Descriptor() const { return fd_; }
   FolderIdentity Identity() const { return identity_; }
-  // Whether anything, a link included, has this name in the folder.
-  bool Holds(const std::string& name) const;
 
  private:
   DownloadFolder(int fd, FolderIdentity identity) : fd_(fd), identity_(identity) {}
