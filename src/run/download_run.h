@@ -10,8 +10,10 @@
 #include "platform/dialogs.h"
 #include "platform/movie.h"
 #include "platform/network.h"
+#include "platform/private_folder.h"
 #include "platform/timers.h"
 #include "platform/window.h"
+#include "resolve/page_file.h"
 #include "resolve/run_state.h"
 #include "run/settings.h"
 #include "transfer/download.h"
@@ -34,6 +36,7 @@ inline constexpr const char* kUnusableName = "Not a usable file name";
 inline constexpr const char* kNotReceived = "The video did not arrive whole";
 inline constexpr const char* kNoSizeNoFile = "The server reported neither a size nor the file";
 inline constexpr const char* kNotRenamed = "Could not give the file its name: ";
+inline constexpr const char* kNoPageFile = "No private place for the page file: ";
 }  // namespace reasons
 
 // What the run needs from the window around it.
@@ -48,11 +51,12 @@ struct RunPorts {
 // The download run: the start/stop command with its confirmations, the
 // one-shot starter timer, the run through the list, item preparation, and
 // the window's handlers of the Download control's events, which turn the
-// control's reports into status texts.
+// control's reports into status texts. Each run fetches its pages into a
+// page file of its own in pageFolder, removed when the run ends.
 class DownloadRun : public DownloadEvents {
  public:
   DownloadRun(DownloadList& list, ListDisplay& display, Download& control, const Settings& settings,
-              RunPorts ports, std::string pageFile);
+              RunPorts ports, PrivateFolder pageFolder);
   ~DownloadRun() override;
   DownloadRun(const DownloadRun&) = delete;
   DownloadRun& operator=(const DownloadRun&) = delete;
@@ -84,6 +88,8 @@ class DownloadRun : public DownloadEvents {
   Timer& DownloadTimer() { return *tmrDownload_; }
   // Re-finds the running item's grid row (after the list was rebuilt).
   void LocateCurrentRow();
+  // For a program that ends in the middle of a run, without unwinding.
+  void RemovePageFile() { pageFile_.Remove(); }
 
  private:
   enum class Outcome { Transferred, Skipped, Stopped };
@@ -109,7 +115,8 @@ class DownloadRun : public DownloadEvents {
   Download& control_;
   const Settings& settings_;
   RunPorts ports_;
-  std::string pageFile_;
+  PrivateFolder pageFolder_;
+  PageFile pageFile_;
   RunState state_;
   std::string buttonCaption_ = captions::kStart;
   std::unique_ptr<Timer> tmrDownload_;

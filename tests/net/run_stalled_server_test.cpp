@@ -141,7 +141,7 @@ class StalledServerTest : public testing::Test {
                   control,
                   settings,
                   RunPorts{fakes.movie, fakes.tray, fakes.dialogs, fakes.network, fakes.timers},
-                  dir.File("Parse.pgd")};
+                  EnsurePrivateFolder(dir.File("private"))};
 };
 
 struct QuietCase {

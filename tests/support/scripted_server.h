@@ -62,10 +62,13 @@ class Response {
   // Sends nothing more and keeps the connection open until the client
   // closes it or the server stops.
   Response& Hold();
+  // Sends nothing more until a request for `target` has come in (any
+  // method), then goes on: an order between two clients, without timing.
+  Response& AwaitRequest(std::string target);
 
  private:
   friend class ScriptedServer;
-  enum class Kind { kSend, kGenerate, kPause, kHold };
+  enum class Kind { kSend, kGenerate, kPause, kHold, kAwait };
   struct Step {
     Kind kind;
     std::string bytes;
@@ -122,6 +125,7 @@ class ScriptedServer {
   bool SendAll(int fd, const char* data, std::size_t size) const;
   bool SendGenerated(int fd, uint64_t count) const;
   bool Wait(std::chrono::milliseconds delay) const;
+  bool AwaitRequest(const std::string& target) const;
   void HoldOpen(int fd) const;
   void Record(RecordedRequest request);
   void ReapFinished();
