@@ -62,13 +62,12 @@ int CreateExclusive(const std::string& path) {
   return -1;
 }
 
-}  // namespace
-
 std::string PageFileName(pid_t pid, unsigned long long startTicks) {
   return std::string(kStem) + std::to_string(pid) + "-" + std::to_string(startTicks) +
          std::string(kExtension);
 }
 
+// Removes the page files in folder whose process no longer runs.
 void RemoveLeftPageFiles(const std::string& folder) {
   // Without /proc nothing can be told about other processes: keep all.
   if (!ProcessStartTicks(getpid())) return;
@@ -77,12 +76,12 @@ void RemoveLeftPageFiles(const std::string& folder) {
   while (dirent* entry = readdir(dir)) {
     std::optional<Owner> owner = OwnerOf(entry->d_name);
     // A folder of that name is no page file; unlinkat leaves it.
-    if (owner && owner->pid != getpid() && HasEnded(*owner)) {
-      unlinkat(dirfd(dir), entry->d_name, 0);
-    }
+    if (owner && HasEnded(*owner)) unlinkat(dirfd(dir), entry->d_name, 0);
   }
   closedir(dir);
 }
+
+}  // namespace
 
 PageFile::PageFile(const PrivateFolder& folder) {
   if (!folder.Usable()) {

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <string>
 
 #include "platform/private_folder.h"
@@ -16,8 +14,9 @@ namespace reelcatch {
 class PageFile {
  public:
   PageFile() = default;
-  // Makes this process's page file in folder; when that is not possible
-  // there is none and Error() says why.
+  // Makes this process's page file in folder, "Parse-PID-TICKS.pgd" (TICKS
+  // tells it from a later process given the same id); when that is not
+  // possible there is none and Error() says why.
   explicit PageFile(const PrivateFolder& folder);
   ~PageFile();
   PageFile(PageFile&& other) noexcept;
@@ -35,12 +34,5 @@ class PageFile {
   std::string path_;
   std::string error_;
 };
-
-// "Parse-PID-TICKS.pgd": TICKS tells this process from a later one that is
-// given the same id.
-std::string PageFileName(pid_t pid, unsigned long long startTicks);
-
-// Removes the page files in folder whose process no longer runs.
-void RemoveLeftPageFiles(const std::string& folder);
 
 }  // namespace reelcatch
