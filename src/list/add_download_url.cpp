@@ -26,28 +26,40 @@ std::vector<std::string> AddressesIn(std::string_view text) {
   return addresses;
 }
 
-void AppendClassified(const std::string& url, DownloadList& list) {
+bool AppendClassified(const std::string& url, DownloadList& list) {
   if (GetSiteId(url) != -1) {
-    list.AddItem(url, texts::kAutoDetect, texts::kWaiting, texts::kUnknownSize);
-  } else {
-    list.AddItem(url, texts::kError, texts::kNotSupported, texts::kUnknownSize);
+    return list.AddItem(url, texts::kAutoDetect, texts::kWaiting, texts::kUnknownSize);
   }
+  return list.AddItem(url, texts::kError, texts::kNotSupported, texts::kUnknownSize);
 }
 
 }  // namespace
 
-void AddDownloadURL(const std::string& url, DownloadList& list, ListDisplay& display,
-                    RunState& state) {
-  AddDownloadURLs({url}, list, display, state);
+std::vector<std::string> AddDownloadURL(const std::string& url, DownloadList& list,
+                                        ListDisplay& display, RunState& state) {
+  return AddDownloadURLs({url}, list, display, state);
 }
 
-void AddDownloadURLs(const std::vector<std::string>& urls, DownloadList& list,
-                     ListDisplay& display, RunState& state) {
+std::vector<std::string> AddDownloadURLs(const std::vector<std::string>& urls, DownloadList& list,
+                                         ListDisplay& display, RunState& state) {
+  std::vector<std::string> notAdded;
   for (const std::string& given : urls) {
-    for (const std::string& url : AddressesIn(given)) AppendClassified(url, list);
+    for (std::string& url : AddressesIn(given)) {
+      if (!AppendClassified(url, list)) notAdded.push_back(std::move(url));
+    }
   }
   display.FillDownloadList();
   if (state.Downloading) LocateRunningRow(list, display, state);
+  return notAdded;
+}
+
+void SayNotAdded(Dialogs& dialogs, const std::vector<std::string>& notAdded) {
+  if (notAdded.empty()) return;
+  std::string count =
+      notAdded.size() == 1 ? "1 address was" : std::to_string(notAdded.size()) + " addresses were";
+  dialogs.ShowMessage("The download list is full (" + std::to_string(DownloadList::kMaxItems) +
+                          " items): " + count + " not added.",
+                      MessageButtons::Ok, MessageIcon::Exclamation, kProgramName);
 }
 
 void LocateRunningRow(DownloadList& list, ListDisplay& display, RunState& state) {

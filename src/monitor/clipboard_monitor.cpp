@@ -28,15 +28,20 @@ ClipboardMonitor::ClipboardMonitor(MonitorPorts ports, DownloadList& list, ListD
 }
 
 void ClipboardMonitor::Monitor(bool bState) {
-  ports_.shell.Launch(programDir_ + kWatcherName, {bState ? channel_ : std::string("Exit")});
+  // Without a channel no watcher of ours can run: the program said so at
+  // start, and the setting stays as the user chose it.
+  if (!channel_.empty()) {
+    ports_.shell.Launch(programDir_ + kWatcherName, {bState ? channel_ : std::string("Exit")});
+  }
   settings_.URLMon = bState;
 }
 
 void ClipboardMonitor::txtMonitor_Change(const std::string& text) {
   if (text.empty()) return;
-  AddDownloadURL(text, list_, display_, run_.State());
+  std::vector<std::string> notAdded = AddDownloadURL(text, list_, display_, run_.State());
   SetMovieVariable(ports_.movie, "_root.video_url", text);
   if (!run_.State().Downloading) run_.ArmStart();
+  SayNotAdded(ports_.dialogs, notAdded);
 }
 
 void ClipboardMonitor::chkMonitor_Click() {
@@ -49,8 +54,9 @@ void ClipboardMonitor::chkMonitor_Click() {
 void ClipboardMonitor::tmrMonitor_Timer() {
   std::string text = ports_.clipboard.Text();
   if (text != LastClipText && GetSiteId(text) != -1) {
-    AddDownloadURL(text, list_, display_, run_.State());
+    std::vector<std::string> notAdded = AddDownloadURL(text, list_, display_, run_.State());
     SetMovieVariable(ports_.movie, "_root.video_url", text);
+    SayNotAdded(ports_.dialogs, notAdded);
     if (!run_.State().Downloading) run_.cmdStartDownload_Click();
   }
   LastClipText = text;

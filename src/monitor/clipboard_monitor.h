@@ -5,6 +5,7 @@
 
 #include "list/download_list.h"
 #include "list/list_display.h"
+#include "platform/dialogs.h"
 #include "platform/movie.h"
 #include "platform/shell.h"
 #include "platform/timers.h"
@@ -20,13 +21,15 @@ struct MonitorPorts {
   Clipboard& clipboard;
   Movie& movie;
   TimerFactory& timers;
+  Dialogs& dialogs;
 };
 
 // Clipboard monitoring: the watcher program delivers each copied address to
 // the window; the older polling path reads the clipboard itself.
 class ClipboardMonitor {
  public:
-  // The watcher lies in programDir; channel names its delivery channel.
+  // The watcher lies in programDir; channel names its delivery channel,
+  // empty when there is none (the watcher is then never started).
   ClipboardMonitor(MonitorPorts ports, DownloadList& list, ListDisplay& display, DownloadRun& run,
                    Settings& settings, std::string programDir, std::string channel);
 

@@ -1,29 +1,11 @@
 #include "resolve/get_download_link.h"
 
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
-
 #include "platform/flag_guard.h"
 #include "resolve/site_rules.h"
 #include "resolve/site_table.h"
 #include "transfer/download.h"
 
 namespace reelcatch {
-
-namespace {
-
-constexpr const char* kPageFileName = "Parse.pgd";
-
-std::filesystem::path CacheFolder() {
-  const char* cache = std::getenv("XDG_CACHE_HOME");
-  if (cache != nullptr && *cache == '/') return std::filesystem::path(cache) / "reelcatch";
-  const char* home = std::getenv("HOME");
-  return std::filesystem::path(home != nullptr ? home : "/tmp") / ".cache" / "reelcatch";
-}
-
-}  // namespace
 
 std::string GetDownloadLink(const std::string& sLink, Download& control, RunState& state,
                             const std::string& pageFile) {
@@ -42,16 +24,6 @@ std::string GetDownloadLink(const std::string& sLink, Download& control, RunStat
   if (state.DownloadResult != "1") return link_results::kNotFetched;
   std::string link = RunSiteRule(GetSiteId(sLink), sLink, pageFile);
   return link.empty() ? link_results::kNotFound : link;
-}
-
-std::string PageFilePath(const std::string& programDir) {
-  if (!programDir.empty() && access(programDir.c_str(), W_OK) == 0) {
-    return (std::filesystem::path(programDir) / kPageFileName).string();
-  }
-  std::filesystem::path folder = CacheFolder();
-  std::error_code ignored;
-  std::filesystem::create_directories(folder, ignored);
-  return (folder / kPageFileName).string();
 }
 
 }  // namespace reelcatch

@@ -24,8 +24,4 @@ inline constexpr const char* kNotFound = "0";
 std::string GetDownloadLink(const std::string& sLink, Download& control, RunState& state,
                             const std::string& pageFile);
 
-// Where the page file lives: beside the program when that folder is
-// writable, else in the user's cache folder.
-std::string PageFilePath(const std::string& programDir);
-
 }  // namespace reelcatch

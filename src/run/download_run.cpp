@@ -61,13 +61,13 @@ std::string WriteFailure(int error) { return reasons::kCouldNotWrite + SystemTex
 }  // namespace
 
 DownloadRun::DownloadRun(DownloadList& list, ListDisplay& display, Download& control,
-                         const Settings& settings, RunPorts ports, std::string pageFile)
+                         const Settings& settings, RunPorts ports, PrivateFolder pageFolder)
     : list_(list),
       display_(display),
       control_(control),
       settings_(settings),
       ports_(ports),
-      pageFile_(std::move(pageFile)),
+      pageFolder_(std::move(pageFolder)),
       tmrDownload_(ports.timers.CreateTimer([this] { tmrDownload_Timer(); })) {
   tmrDownload_->SetInterval(kStartDelayMs);
   control_.SetEvents(this);
@@ -150,11 +150,13 @@ bool DownloadRun::StartDownloading() {
   fs::create_directory(settings_.DownloadDir, ignored);
   state_.CancelRequested = false;
   state_.Downloading = true;
+  pageFile_ = PageFile(pageFolder_);
 
   // The end is fixed now: items added later are taken up only behind an
   // item that was transferred. Keys grow in the order items were added.
   uint64_t lastKeyAtStart = 0;
-  for (const DownloadItem& item : list_.Items()) lastKeyAtStart = std::max(lastKeyAtStart, item.Key);
+  for (const DownloadItem& item : list_.Items())
+    lastKeyAtStart = std::max(lastKeyAtStart, item.Key);
 
   int position = 0;
   bool transferred = false;
@@ -168,6 +170,7 @@ bool DownloadRun::StartDownloading() {
     int now = CurrentPosition();
     if (now >= 0) position = now + 1;
   }
+  pageFile_.Remove();
   state_.Downloading = false;
   state_.CurrentKey = 0;
   return true;

@@ -12,8 +12,10 @@
 #include "platform/dialogs.h"
 #include "platform/movie.h"
 #include "platform/network.h"
+#include "platform/private_folder.h"
 #include "platform/timers.h"
 #include "platform/window.h"
+#include "resolve/page_file.h"
 #include "resolve/run_state.h"
 #include "run/download_folder.h"
 #include "run/settings.h"
@@ -39,6 +41,7 @@ inline constexpr const char* kNoSizeNoFile = "The server reported neither a size
 inline constexpr const char* kNotRenamed = "Could not give the file its name: ";
 inline constexpr const char* kCouldNotWrite = "Could not write file: ";
 inline constexpr const char* kInUse = "in use by another download";
+inline constexpr const char* kNoPageFile = "No private place for the page file: ";
 }  // namespace reasons
 
 // What the run needs from the window around it.
@@ -53,11 +56,12 @@ struct RunPorts {
 // The download run: the start/stop command with its confirmations, the
 // one-shot starter timer, the run through the list, item preparation, and
 // the window's handlers of the Download control's events, which turn the
-// control's reports into status texts.
+// control's reports into status texts. Each run fetches its pages into a
+// page file of its own in pageFolder, removed when the run ends.
 class DownloadRun : public DownloadEvents {
  public:
   DownloadRun(DownloadList& list, ListDisplay& display, Download& control, const Settings& settings,
-              RunPorts ports, std::string pageFile);
+              RunPorts ports, PrivateFolder pageFolder);
   ~DownloadRun() override;
   DownloadRun(const DownloadRun&) = delete;
   DownloadRun& operator=(const DownloadRun&) = delete;
@@ -89,6 +93,8 @@ class DownloadRun : public DownloadEvents {
   Timer& DownloadTimer() { return *tmrDownload_; }
   // Re-finds the running item's grid row (after the list was rebuilt).
   void LocateCurrentRow();
+  // For a program that ends in the middle of a run, without unwinding.
+  void RemovePageFile() { pageFile_.Remove(); }
 
  private:
   enum class Outcome { Transferred, Skipped, Stopped };
@@ -122,7 +128,8 @@ class DownloadRun : public DownloadEvents {
   Download& control_;
   const Settings& settings_;
   RunPorts ports_;
-  std::string pageFile_;
+  PrivateFolder pageFolder_;
+  PageFile pageFile_;
   RunState state_;
   std::string buttonCaption_ = captions::kStart;
   std::unique_ptr<Timer> tmrDownload_;

@@ -18,7 +18,11 @@ std::string DownloadRun::PrepareItem(int16_t index) {
   int position = CurrentPosition();
   if (position < 0) return link_results::kNoSite;
   std::string pageAddress = list_.At(position).Video_URL;
-  std::string link = GetDownloadLink(pageAddress, control_, state_, pageFile_);
+  if (!pageFile_.Usable() && GetSiteId(pageAddress) != -1) {
+    FailItem(position, reasons::kNoPageFile + pageFile_.Error());
+    return link_results::kNoSite;
+  }
+  std::string link = GetDownloadLink(pageAddress, control_, state_, pageFile_.Path());
   position = CurrentPosition();
   if (position < 0) return link_results::kNoSite;
   DownloadItem* item = &list_.At(position);

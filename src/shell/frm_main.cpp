@@ -4,7 +4,7 @@
 
 #include "monitor/clipboard_monitor.h"
 #include "platform/movie_variables.h"
-#include "resolve/get_download_link.h"
+#include "platform/private_folder.h"
 #include "run/download_run.h"
 #include "shell/cregister.h"
 #include "shell/mod_settings.h"
@@ -38,7 +38,7 @@ FrmMain::FrmMain(Ports ports, std::string programDir, std::string channel)
   run_ = std::make_unique<DownloadRun>(
       list_, display_, *download_, settings_,
       RunPorts{ports.movie, ports.tray, ports.dialogs, ports.network, ports.timers},
-      PageFilePath(programDir_));
+      PrivateRuntimeFolder());
   tmrEnd_ = ports.timers.CreateTimer([this] {
     tmrEnd_->SetEnabled(false);
     EndMe();
@@ -49,8 +49,8 @@ FrmMain::FrmMain(Ports ports, std::string programDir, std::string channel)
                     display_, *run_, settings_, programDir_, [this] { EndMe(); },
                     [this](bool on) { Monitor(on); }, [this] { SaveCurrentSettings(); }});
   monitor_ = std::make_unique<ClipboardMonitor>(
-      MonitorPorts{ports.shell, ports.clipboard, ports.movie, ports.timers}, list_, display_, *run_,
-      settings_, programDir_, std::move(channel));
+      MonitorPorts{ports.shell, ports.clipboard, ports.movie, ports.timers, ports.dialogs}, list_,
+      display_, *run_, settings_, programDir_, std::move(channel));
   ports.grid.SetEvents(&display_);
 }
 
@@ -84,8 +84,14 @@ void FrmMain::EndMe() {
   }
   ports_.window.StopHook();
   Monitor(false);
+  // The process ends here, from inside the run if one is going.
+  run_->RemovePageFile();
   ports_.window.Quit();
   std::abort();  // Quit never returns.
+}
+
+void FrmMain::AddGivenAddresses(const std::vector<std::string>& addresses) {
+  reelcatch::AddGivenAddresses(*commands_, addresses);
 }
 
 void FrmMain::SysTray_MouseDown(int button, int) {

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "list/download_list.h"
 #include "list/list_display.h"
@@ -26,7 +27,8 @@ struct CommandTarget;
 class FrmMain {
  public:
   // programDir is the folder the program runs from (Main.qml, Help.html and
-  // the watcher lie there); channel names the watcher's delivery channel.
+  // the watcher lie there); channel names the watcher's delivery channel,
+  // empty when there is none.
   FrmMain(Ports ports, std::string programDir, std::string channel);
   ~FrmMain();
   FrmMain(const FrmMain&) = delete;
@@ -39,6 +41,8 @@ class FrmMain {
 
   // The face's commands.
   void Flash_FSCommand(const std::string& command, const std::string& args);
+  // Page addresses from outside the face: a command line, a later start.
+  void AddGivenAddresses(const std::vector<std::string>& addresses);
 
   // The tray icon and its menu. Buttons: 1 left, 2 right.
   void SysTray_MouseDown(int button, int id);

@@ -57,6 +57,26 @@ void CallMonitor(const std::function<void(bool)>& monitor) {
 
 std::string DefaultDownloadDir() { return HomeFolder() + "/Downloaded Videos"; }
 
+bool IsUsableFolderSetting(std::string_view folder) {
+  for (std::size_t i = 0; i < folder.size(); ++i) {
+    auto byte = static_cast<unsigned char>(folder[i]);
+    if (byte < 0x20 || byte == 0x7f) return false;
+    // In UTF-8, 0xC2 always leads a character; with 0x80-0x9F it is a C1 one.
+    if (byte == 0xc2 && i + 1 < folder.size()) {
+      auto next = static_cast<unsigned char>(folder[i + 1]);
+      if (next >= 0x80 && next <= 0x9f) return false;
+    }
+  }
+  return true;
+}
+
+std::string ReadDownloadDir(CRegister& reg) {
+  std::string fallback = DefaultDownloadDir();
+  std::string folder =
+      reg.REGGetSetting(kHkeyCurrentUser, kSettingsKey, kDownloadDirValue, fallback);
+  return IsUsableFolderSetting(folder) ? folder : fallback;
+}
+
 bool ReadTruthValue(const std::string& text, bool& value) {
   std::string_view trimmed = TrimBlanks(text);
   bool nonZero = false;
@@ -77,8 +97,7 @@ void LoadSettings(CRegister& reg, Settings& settings, Movie& movie,
   ReadTruthValue(reg.REGGetSetting(kHkeyCurrentUser, kSettingsKey, kUrlMonValue, "true"),
                  settings.URLMon);
   if (settings.URLMon) CallMonitor(monitor);
-  settings.DownloadDir =
-      reg.REGGetSetting(kHkeyCurrentUser, kSettingsKey, kDownloadDirValue, DefaultDownloadDir());
+  settings.DownloadDir = ReadDownloadDir(reg);
   SendSettingsToMovie(settings, movie);
 }
 

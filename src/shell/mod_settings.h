@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "platform/movie.h"
 #include "run/settings.h"
@@ -16,6 +17,15 @@ inline constexpr const char* kUrlMonValue = "URL Mon";
 
 // "Downloaded Videos" in the user's home folder.
 std::string DefaultDownloadDir();
+
+// False for a folder setting that holds a control character (NUL, the other
+// C0 characters, DEL, or U+0080 to U+009F in UTF-8): a path is cut at a NUL,
+// and the cut path may name a file of the user's.
+bool IsUsableFolderSetting(std::string_view folder);
+
+// The saved download folder; the default one when none is saved or the
+// saved one is not usable.
+std::string ReadDownloadDir(CRegister& reg);
 
 // Reads True/False in any letter case, or a number (0 false, any other
 // true), blanks around either allowed. Any other text answers false and

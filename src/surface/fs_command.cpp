@@ -51,8 +51,10 @@ void RunFaceCommand(const CommandTarget& target, const std::string& command) {
        [](const CommandTarget& w) {
          std::string url = w.movie.GetVariable("_root.video_url");
          RunState& state = w.run.State();
-         if (!BlankOnly(url)) AddDownloadURL(url, w.list, w.display, state);
+         std::vector<std::string> notAdded;
+         if (!BlankOnly(url)) notAdded = AddDownloadURL(url, w.list, w.display, state);
          if (state.Downloading) LocateRunningRow(w.list, w.display, state);
+         SayNotAdded(w.dialogs, notAdded);
        }},
       {"IDC_FS_selectAllD", [](const CommandTarget& w) { w.display.SelectAllItems(); }},
       {"IDC_FS_removeSelectedD", [](const CommandTarget& w) { w.display.RemoveSelected(); }},
@@ -73,6 +75,19 @@ void RunFaceCommand(const CommandTarget& target, const std::string& command) {
       return;
     }
   }
+}
+
+void AddGivenAddresses(const CommandTarget& target, const std::vector<std::string>& addresses) {
+  std::vector<std::string> given;
+  for (const std::string& address : addresses) {
+    target.movie.SetVariable("_root.video_url", address);
+    if (!BlankOnly(address)) given.push_back(address);
+  }
+  RunState& state = target.run.State();
+  std::vector<std::string> notAdded;
+  if (!given.empty()) notAdded = AddDownloadURLs(given, target.list, target.display, state);
+  if (state.Downloading) LocateRunningRow(target.list, target.display, state);
+  SayNotAdded(target.dialogs, notAdded);
 }
 
 }  // namespace reelcatch

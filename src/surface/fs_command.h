@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "list/download_list.h"
 #include "list/list_display.h"
@@ -36,5 +37,10 @@ struct CommandTarget {
 // Runs the operation of a face's command. Names are compared exactly, in
 // order; an unknown name does nothing.
 void RunFaceCommand(const CommandTarget& target, const std::string& command);
+
+// Page addresses given from outside the face (a command line, a later
+// start), added as the face's add command adds each, with one refill and at
+// most one message for the lot.
+void AddGivenAddresses(const CommandTarget& target, const std::vector<std::string>& addresses);
 
 }  // namespace reelcatch

@@ -40,8 +40,8 @@ std::vector<std::vector<std::string>> ParseList(const std::string& out) {
   return rows;
 }
 
-// Each test runs its own copy of the program in a fresh folder, so its page
-// file and settings are its own.
+// Each test runs its own copy of the program in a fresh folder, so its
+// private folder and settings are its own.
 class ReelcatchGet : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -61,7 +61,9 @@ class ReelcatchGet : public ::testing::Test {
     return {"HOME=" + (root_ / "home").string(),
             "XDG_CONFIG_HOME=" + (root_ / "home" / ".config").string(),
             "XDG_CACHE_HOME=" + (root_ / "home" / ".cache").string(),
-            "REELCATCH_MEDIA_HOST=" + server_.Url(""), "LC_ALL=" + ProgramLocale()};
+            "XDG_RUNTIME_DIR",
+            "REELCATCH_MEDIA_HOST=" + server_.Url(""),
+            "LC_ALL=" + ProgramLocale()};
   }
 
   int Run(std::vector<std::string> args, std::string* out = nullptr, std::string* err = nullptr) {
@@ -122,7 +124,8 @@ TEST_F(ReelcatchGet, ReportsEveryKindOfFailureInTheList) {
   server_.Route("/putfile.com/v/cut", Response::Ok("<a href=\"" + server_.Url("/cut.flv") + "\">"));
   server_.Route("/cut.flv", Response::Head("HTTP/1.1 200 OK", {{"Content-Length", "50000"}})
                                 .Send(std::string(10000, 'x')));
-  server_.Route("/putfile.com/v/gone", Response::Ok("<a href=\"" + server_.Url("/gone.flv") + "\">"));
+  server_.Route("/putfile.com/v/gone",
+                Response::Ok("<a href=\"" + server_.Url("/gone.flv") + "\">"));
   std::string good = site.videos[2].pageAddress;
   std::vector<std::string> addresses = {
       good,
@@ -218,20 +221,29 @@ TEST_F(ReelcatchGet, LooksUpSitesLinksAndServerFacts) {
             "RemoteFileName: \"google-video.mp4\"\nRemoteFileType: x-flv\n");
 }
 
+// ESC and CSI (U+009B, C2 9B in UTF-8; a lone 9B byte on an 8-bit terminal)
+// each start a command to the terminal.
 TEST_F(ReelcatchGet, PrintsControlCharactersFromServersEscaped) {
+  const std::string csi = "\xc2\x9b";
+  const std::string lone = "\x9b";
+  const std::string han = "\xe6\x97\xa5";
+  const std::string name = "a\x1b[2J\tb\\c" + csi + "1m" + lone + "2m" + han + ".mp4";
   server_.Route("/angryalien.com/x", Response::Ok("<embed src=\"" + server_.Url("/x.mp4") + "\">"));
-  server_.Route(
-      "/x.mp4",
-      Response::Ok("body", {{"Content-Disposition", "attachment; filename=a\x1b[2J\tb\\c.mp4"}}));
+  server_.Route("/x.mp4",
+                Response::Ok("body", {{"Content-Disposition", "attachment; filename=" + name}}));
   std::string out, err;
   EXPECT_EQ(Run(DownloadArgs({server_.Url("/angryalien.com/x")}), &out, &err), 0) << err;
-  EXPECT_EQ(out.find('\x1b'), std::string::npos);
-  EXPECT_EQ(err.find('\x1b'), std::string::npos);
+  for (const std::string& command : {std::string("\x1b"), csi, lone}) {
+    EXPECT_EQ(out.find(command), std::string::npos) << out;
+    EXPECT_EQ(err.find(command), std::string::npos) << err;
+  }
   auto rows = ParseList(out);
   ASSERT_EQ(rows.size(), 1u) << out;
   ASSERT_EQ(rows[0].size(), 5u);
-  EXPECT_EQ(rows[0][2], "a\\x1b[2J\\tbc.mp4");
-  EXPECT_EQ(ReadFile(downloads_ / "a\x1b[2J\tbc.mp4"), "body");
+  EXPECT_EQ(rows[0][2], "a\\x1b[2J\\tbc\\u009b1m\\x9b2m" + han + ".mp4");
+  // A backslash is no part of a file name.
+  EXPECT_EQ(ReadFile(downloads_ / ("a\x1b[2J\tbc" + csi + "1m" + lone + "2m" + han + ".mp4")),
+            "body");
 }
 
 // A locale that is not installed falls back to C without a word, and a run
@@ -250,6 +262,10 @@ TEST_F(ReelcatchGet, AnswersUsageErrorsWithStatusTwo) {
   EXPECT_EQ(Run({"--bogus", "http://youtube.com/"}), 2);
   EXPECT_EQ(Run({"-d"}), 2);
   EXPECT_EQ(Run({"--info", "a", "b"}), 2);
+  EXPECT_EQ(Run({"-d", "videos\x1b[2J", "http://youtube.com/"}, &out, &err), 2);
+  EXPECT_NE(err.find("control character"), std::string::npos) << err;
+  EXPECT_EQ(Run({"--dir=a\nb", "http://youtube.com/"}), 2);
+  EXPECT_EQ(Run({"-d", "a\xc2\x9b" + std::string("b"), "http://youtube.com/"}), 2);
   EXPECT_EQ(Run({"--version"}, &out), 0);
   EXPECT_EQ(out, "Version 1.0.0.0\n");
 }

@@ -55,6 +55,11 @@ inline std::string Unescaped(const std::string& text) {
     } else if (next == 'x' && i + 2 < text.size()) {
       out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
       i += 2;
+    } else if (next == 'u' && i + 4 < text.size() && text.compare(i + 1, 2, "00") == 0) {
+      // U+0080-U+009F, in UTF-8.
+      out += '\xc2';
+      out += static_cast<char>(std::stoi(text.substr(i + 3, 2), nullptr, 16));
+      i += 4;
     } else {
       out += next;
     }
@@ -207,9 +212,11 @@ struct RunResult {
 };
 
 // Each test runs its own copy of the program in a fresh temp root, so its
-// page file and settings are its own:
-//   root/bin/reelcatch-get   the program and, beside it, its page file
+// private folder and settings are its own:
+//   root/bin/reelcatch-get   the program
 //   root/home                HOME and the XDG folders
+//   root/run                 XDG_RUNTIME_DIR: the program makes its private
+//                            folder "reelcatch" there, for the page file
 //   root/videos              the download folder (made by the run)
 class GetRunTest : public ::testing::Test {
  protected:
@@ -219,6 +226,8 @@ class GetRunTest : public ::testing::Test {
     root_ = pattern;
     fs::create_directories(root_ / "bin");
     fs::create_directories(root_ / "home");
+    fs::create_directories(root_ / "run");
+    fs::permissions(root_ / "run", fs::perms::owner_all);
     program_ = root_ / "bin" / "reelcatch-get";
     fs::copy_file(fs::path(REELCATCH_BINARY_DIR) / "reelcatch-get", program_);
     downloads_ = root_ / "videos";
@@ -233,11 +242,18 @@ class GetRunTest : public ::testing::Test {
     return {"HOME=" + (root_ / "home").string(),
             "XDG_CONFIG_HOME=" + (root_ / "home" / ".config").string(),
             "XDG_CACHE_HOME=" + (root_ / "home" / ".cache").string(),
-            "REELCATCH_MEDIA_HOST=" + server_.Url(""), "LC_ALL=" + ProgramLocale()};
+            "XDG_RUNTIME_DIR=" + (root_ / "run").string(),
+            "REELCATCH_MEDIA_HOST=" + server_.Url(""),
+            "LC_ALL=" + ProgramLocale()};
   }
 
-  RunResult Run(const std::vector<std::string>& args) {
-    ChildProcess child(program_.string(), args, Env());
+  // The private folder the program makes for its page file.
+  fs::path PrivateFolder() const { return root_ / "run" / "reelcatch"; }
+
+  RunResult Run(const std::vector<std::string>& args, const std::vector<std::string>& env = {}) {
+    std::vector<std::string> all = Env();
+    all.insert(all.end(), env.begin(), env.end());
+    ChildProcess child(program_.string(), args, all);
     RunResult result;
     result.status = child.Wait();
     result.out = child.Stdout();
@@ -258,6 +274,8 @@ class GetRunTest : public ::testing::Test {
                                           setup);
   }
 
+  // The arguments of a quiet run of the download run over these page
+  // addresses into dir.
   static std::vector<std::string> DownloadArgs(const fs::path& dir,
                                                const std::vector<std::string>& addresses) {
     std::vector<std::string> args = {"-q", "-d", dir.string(), "--"};
@@ -266,7 +284,7 @@ class GetRunTest : public ::testing::Test {
   }
 
   // The temp root as it should be after a run that changed only the
-  // download folder (to `downloads`) and the page file beside the program.
+  // download folder (to `downloads`); the run's page file is gone.
   Tree Expected(const Tree& before, const std::map<std::string, std::string>& downloads) const {
     Tree described;
     for (const auto& [name, bytes] : downloads) described[name] = DescribeContent(bytes);
@@ -284,10 +302,12 @@ class GetRunTest : public ::testing::Test {
     return expected;
   }
 
-  // The temp root now, without the page file (each run rewrites it).
+  // The temp root now, without the private folder the run made: only a
+  // file left in it shows.
   Tree After() const {
     Tree tree = ReadTree(root_);
-    tree.erase("bin/Parse.pgd");
+    auto folder = tree.find("run/reelcatch");
+    if (folder != tree.end() && folder->second == "dir") tree.erase(folder);
     return tree;
   }
 

@@ -1,6 +1,7 @@
 // The clipboard watcher and its channel: the main program's end in process,
 // and the real reelcatch-clip against it.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +15,8 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -23,6 +26,7 @@
 #include "gui/qt_app.h"
 #include "platform/qt/watcher_channel.h"
 #include "support/process.h"
+#include "unit/shell_config_folder.h"
 
 namespace reelcatch {
 namespace {
@@ -49,6 +53,8 @@ class RuntimeFolder : public ::testing::Environment {
 };
 ::testing::Environment* const kRuntimeFolder =
     ::testing::AddGlobalTestEnvironment(new RuntimeFolder);
+
+namespace fs = std::filesystem;
 
 const std::string kWatcher = REELCATCH_BINARY_DIR "/reelcatch-clip";
 constexpr int kWaitMs = 30000;
@@ -420,6 +426,167 @@ TEST_F(WatcherProgram, PassesOnCopiedAddressesOfSupportedSitesOnly) {
     EXPECT_EQ(received_.lines, std::vector<std::string>{next});
   }
   EXPECT_FALSE(received_.offThread);
+}
+
+// ---- Only a private folder holds the sockets ----
+
+// No other user can make our folders, so a folder of the wrong kind where
+// the private one belongs stands in for one that somebody else made.
+struct Squat {
+  const char* name;
+  std::function<void(const fs::path& folder, const fs::path& elsewhere)> make;
+  const char* refusal;
+};
+
+const Squat kSquats[] = {
+    {"a link to another folder",
+     [](const fs::path& folder, const fs::path& elsewhere) {
+       fs::create_directory_symlink(elsewhere, folder);
+     },
+     "a symbolic link"},
+    {"a folder others can write into",
+     [](const fs::path& folder, const fs::path&) {
+       fs::create_directory(folder);
+       fs::permissions(folder, fs::perms::all);
+     },
+     "other users can write into it"},
+    {"a file", [](const fs::path& folder, const fs::path&) { std::ofstream(folder) << "x"; },
+     "not a folder"},
+};
+
+// Every entry below root, by its path relative to it; links not followed.
+std::set<std::string> Entries(const fs::path& root, bool foldersToo = true) {
+  std::set<std::string> entries;
+  std::error_code error;
+  for (auto it = fs::recursive_directory_iterator(root, error);
+       !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+    if (!foldersToo && it->is_directory() && !it->is_symlink()) continue;
+    entries.insert(it->path().lexically_relative(root).string());
+  }
+  return entries;
+}
+
+// What lies in the shared temporary folder: Qt makes an empty folder of its
+// own there when there is no runtime folder, and nothing else may be there.
+std::set<std::string> Files(const fs::path& root) { return Entries(root, false); }
+
+TEST(WatcherChannel, RefusesAFolderItCannotTrustAndSoDoesTheWatcher) {
+  for (const Squat& squat : kSquats) {
+    SCOPED_TRACE(squat.name);
+    testing::TempFolder temp;
+    const fs::path runtime = fs::path(temp.Path()) / "run";
+    const fs::path elsewhere = fs::path(temp.Path()) / "elsewhere";
+    fs::create_directories(runtime);
+    fs::permissions(runtime, fs::perms::owner_all);
+    fs::create_directories(elsewhere);
+    squat.make(runtime / "reelcatch", elsewhere);
+    testing::ScopedEnv env("XDG_RUNTIME_DIR", runtime.string());
+    const std::string number = NextChannel();
+
+    WatcherChannel channel(number, nullptr);
+    EXPECT_FALSE(channel.Listening());
+    EXPECT_NE(channel.ErrorText().find(squat.refusal), std::string::npos) << channel.ErrorText();
+    EXPECT_TRUE(WatcherChannelPath(number).isEmpty());
+
+    test::ChildProcess watcher(kWatcher, {number});
+    EXPECT_EQ(watcher.Wait(30s), 1);
+    EXPECT_NE(watcher.Stderr().find("no private folder"), std::string::npos) << watcher.Stderr();
+    EXPECT_EQ(Entries(elsewhere), std::set<std::string>{});
+    EXPECT_EQ(Entries(runtime), std::set<std::string>{"reelcatch"});
+  }
+}
+
+// The processes that run this program file.
+std::vector<pid_t> Running(const fs::path& program) {
+  std::vector<pid_t> found;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator("/proc", error)) {
+    std::error_code unreadable;
+    fs::path exe = fs::read_symlink(entry.path() / "exe", unreadable);
+    if (!unreadable && exe == program) found.push_back(std::stoi(entry.path().filename()));
+  }
+  return found;
+}
+
+bool IsSocket(const fs::path& path) {
+  std::error_code error;
+  return fs::is_socket(fs::symlink_status(path, error));
+}
+
+// The real desktop program, with monitoring on (the default) and no runtime
+// folder: its private folder is then "reelcatch" in the cache folder. The
+// shared temporary folder that the sockets once fell back to is TMPDIR here.
+class DesktopWatcher : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(temp_.Path().empty());
+    for (const char* folder : {"bin", "home", "config", "cache", "tmp", "elsewhere"}) {
+      fs::create_directories(Root() / folder);
+    }
+    fs::copy_file(REELCATCH_BINARY_DIR "/reelcatch", Root() / "bin" / "reelcatch");
+    fs::copy_file(kWatcher, Watcher());
+    fs::copy_file(REELCATCH_SOURCE_DIR "/face/Main.qml", Root() / "bin" / "Main.qml");
+  }
+
+  fs::path Root() const { return temp_.Path(); }
+  fs::path Watcher() const { return Root() / "bin" / "reelcatch-clip"; }
+  fs::path Private() const { return Root() / "cache" / "reelcatch"; }
+
+  std::unique_ptr<test::ChildProcess> StartDesktop() {
+    return std::make_unique<test::ChildProcess>(
+        (Root() / "bin" / "reelcatch").string(), std::vector<std::string>{},
+        std::vector<std::string>{"QT_QPA_PLATFORM=offscreen", "HOME=" + (Root() / "home").string(),
+                                 "XDG_CONFIG_HOME=" + (Root() / "config").string(),
+                                 "XDG_CACHE_HOME=" + (Root() / "cache").string(), "XDG_RUNTIME_DIR",
+                                 "TMPDIR=" + (Root() / "tmp").string()});
+  }
+
+  testing::TempFolder temp_;
+};
+
+TEST_F(DesktopWatcher, TalksThroughItsPrivateFolderOnly) {
+  auto desktop = StartDesktop();
+  const fs::path channel = Private() / ("channel-" + std::to_string(desktop->Pid()));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        desktop->Pump();
+        return IsSocket(channel) && IsSocket(Private() / "clip") && Running(Watcher()).size() == 1;
+      },
+      kWaitMs))
+      << desktop->Stderr()
+      << "\nin the private folder: " << ::testing::PrintToString(Entries(Private()))
+      << "\nin TMPDIR: " << ::testing::PrintToString(Files(Root() / "tmp"));
+  EXPECT_EQ(fs::status(Private()).permissions(), fs::perms::owner_all);
+  EXPECT_EQ(Files(Root() / "tmp"), std::set<std::string>{});
+  desktop->Signal(SIGTERM);
+  desktop->Wait(30s);
+  // The watcher ends with its channel.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Running(Watcher()).empty(); }, kWaitMs));
+}
+
+TEST_F(DesktopWatcher, WithoutAPrivateFolderSaysSoOnceAndWatchesNothing) {
+  for (const Squat& squat : kSquats) {
+    SCOPED_TRACE(squat.name);
+    fs::remove_all(Private());
+    squat.make(Private(), Root() / "elsewhere");
+    auto desktop = StartDesktop();
+    ASSERT_TRUE(desktop->WaitForStderr("There is no private folder for Reelcatch", 60s))
+        << desktop->Stderr();
+    // The watcher would have been started before the message.
+    EXPECT_EQ(Running(Watcher()), std::vector<pid_t>{});
+    EXPECT_NE(desktop->Stderr().find(squat.refusal), std::string::npos) << desktop->Stderr();
+    EXPECT_NE(desktop->Stderr().find("clipboard monitoring is off"), std::string::npos);
+    desktop->Signal(SIGTERM);
+    desktop->Wait(30s);
+    const std::string& err = desktop->Stderr();
+    EXPECT_EQ(err.find("private folder"), err.rfind("private folder")) << err;
+    EXPECT_EQ(Files(Root() / "tmp"), std::set<std::string>{});
+    EXPECT_EQ(Entries(Root() / "elsewhere"), std::set<std::string>{});
+    std::error_code error;
+    if (fs::is_directory(fs::symlink_status(Private(), error))) {
+      EXPECT_EQ(Entries(Private()), std::set<std::string>{});
+    }
+  }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -141,7 +142,7 @@ class StalledServerTest : public testing::Test {
                   control,
                   settings,
                   RunPorts{fakes.movie, fakes.tray, fakes.dialogs, fakes.network, fakes.timers},
-                  dir.File("Parse.pgd")};
+                  EnsurePrivateFolder(dir.File("private"))};
 };
 
 struct QuietCase {
@@ -168,9 +169,21 @@ TEST_P(QuietServer, EndsTheItemAsErrorAndTheRunGoesOn) {
                                           : Page(server.Url("/v/bad.flv")));
   Add(server.Url("/angryalien.com/bad"));
   Add(server.Url("/angryalien.com/good"));
+  // The page files seen while pages are fetched.
+  std::set<std::string> pageFiles;
+  fakes.loop.SetHook([&] {
+    if (!run.State().Preparing) return;
+    for (const auto& entry : fs::directory_iterator(dir.File("private"))) {
+      pageFiles.insert(entry.path().filename().string());
+    }
+  });
 
   run.cmdStartDownload_Click();
 
+  // One of this process's own while the run lasts, gone with the run.
+  ASSERT_EQ(pageFiles.size(), 1u);
+  EXPECT_TRUE(pageFiles.begin()->starts_with("Parse-" + std::to_string(getpid()) + "-"));
+  EXPECT_TRUE(fs::is_empty(dir.File("private")));
   EXPECT_EQ(Item(0).Status, "ERROR");
   EXPECT_EQ(Item(0).FileName, quiet.fileName);
   EXPECT_EQ(Item(0).FileSize, quiet.fileSize);

@@ -44,7 +44,13 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     dup2(devNull, STDIN_FILENO);
     close(out[0]);
     close(err[0]);
-    for (const std::string& entry : env) putenv(const_cast<char*>(entry.c_str()));
+    for (const std::string& entry : env) {
+      if (entry.find('=') == std::string::npos) {
+        unsetenv(entry.c_str());
+      } else {
+        putenv(const_cast<char*>(entry.c_str()));
+      }
+    }
     // Ignored signals stay ignored across exec.
     if (setup.ignoreFileSizeSignal) signal(SIGXFSZ, SIG_IGN);
     if (setup.fileSizeLimit) {

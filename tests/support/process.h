@@ -28,7 +28,7 @@ struct ChildSetup {
 class ChildProcess {
  public:
   // Starts program with args; env entries ("NAME=value") are added to the
-  // test's own environment.
+  // test's own environment, in order, and a bare "NAME" removes one.
   ChildProcess(const std::string& program, const std::vector<std::string>& args,
                const std::vector<std::string>& env = {}, const ChildSetup& setup = {});
   ~ChildProcess();
@@ -36,6 +36,7 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   void Signal(int signal);
+  pid_t Pid() const { return pid_; }
   // Waits for the end; the exit status (128 + signal when killed), or -1
   // when it did not end within limit (it is killed then).
   int Wait(std::chrono::milliseconds limit = std::chrono::seconds(120));

@@ -134,6 +134,11 @@ Response& Response::Await(std::string gate) {
   return *this;
 }
 
+Response& Response::AwaitRequest(std::string target) {
+  steps_.push_back({Kind::kAwaitRequest, std::move(target), 0});
+  return *this;
+}
+
 // ---- RecordedRequest ----
 
 std::string RecordedRequest::Header(std::string_view name) const {
@@ -340,6 +345,8 @@ class ScriptedServer::Player {
         return false;
       case Response::Kind::kAwait:
         return isHead_ || server_.AwaitGate(step.bytes);
+      case Response::Kind::kAwaitRequest:
+        return server_.AwaitRequest(step.bytes);
     }
     return false;
   }
@@ -393,6 +400,25 @@ bool ScriptedServer::SendGenerated(int fd, uint64_t count) const {
 bool ScriptedServer::Wait(std::chrono::milliseconds delay) const {
   pollfd stop = {stopRead_, POLLIN, 0};
   return poll(&stop, 1, static_cast<int>(delay.count())) == 0;
+}
+
+// False when the server stops first.
+bool ScriptedServer::AwaitRequest(const std::string& target) const {
+  auto seen = [&] {
+    for (const RecordedRequest& request : requests_) {
+      if (request.target == target) return true;
+    }
+    return false;
+  };
+  std::unique_lock lock(mutex_);
+  // The stop is a pipe, not the condition: look at it between short waits.
+  while (!requestArrived_.wait_for(lock, std::chrono::milliseconds(50), seen)) {
+    lock.unlock();
+    bool stopping = !Wait(std::chrono::milliseconds(0));
+    lock.lock();
+    if (stopping) return false;
+  }
+  return true;
 }
 
 void ScriptedServer::HoldOpen(int fd) const {

@@ -68,10 +68,13 @@ class Response {
   // Sends nothing more until the test opens the gate (ScriptedServer::Open).
   // A HEAD request never waits at a gate.
   Response& Await(std::string gate);
+  // Sends nothing more until a request for `target` has come in (any
+  // method), then goes on: an order between two clients, without timing.
+  Response& AwaitRequest(std::string target);
 
  private:
   friend class ScriptedServer;
-  enum class Kind { kSend, kGenerate, kPause, kHold, kAwait };
+  enum class Kind { kSend, kGenerate, kPause, kHold, kAwait, kAwaitRequest };
   struct Step {
     Kind kind;
     std::string bytes;
@@ -132,6 +135,7 @@ class ScriptedServer {
   bool SendGenerated(int fd, uint64_t count) const;
   bool Wait(std::chrono::milliseconds delay) const;
   bool AwaitGate(const std::string& gate) const;
+  bool AwaitRequest(const std::string& target) const;
   void HoldOpen(int fd) const;
   void Record(RecordedRequest request);
   void ReapFinished();

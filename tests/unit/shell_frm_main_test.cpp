@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -6,6 +7,7 @@
 #include <string>
 
 #include "list/add_download_url.h"
+#include "platform/private_folder.h"
 #include "run/download_run.h"
 #include "shell/frm_main.h"
 #include "shell/mod_settings.h"
@@ -24,6 +26,17 @@ constexpr const char* kAboutText =
 class FrmMainTest : public testing::FrmMainFixture {
  protected:
   std::string DefaultFolder() const { return Home() + "/Downloaded Videos"; }
+
+  // Whether this process has a page file in the private folder.
+  static bool HasOwnPageFile() {
+    const std::string own = "Parse-" + std::to_string(getpid()) + "-";
+    std::error_code error;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(PrivateRuntimeFolder().path, error)) {
+      if (entry.path().filename().string().starts_with(own)) return true;
+    }
+    return false;
+  }
 };
 
 TEST_F(FrmMainTest, StartsUpInOrderWithMonitoringStartedBeforeTheHook) {
@@ -124,8 +137,10 @@ TEST_P(ShutdownDuringRunTest, AsksToCancelAndEndsWhateverTheAnswer) {
   const ShutdownDuringRunCase& c = GetParam();
   LoadAndForget();
   fakes_.dialogs.SetQuestionAnswer(c.answer);
+  bool pageFileDuringTheRun = false;
 
   EXPECT_THROW(RunAndDuringPageFetch([&] {
+                 pageFileDuringTheRun = HasOwnPageFile();
                  if (c.fromTray) {
                    frm_->mnuExit_Click();
                    AsFake(frm_->EndTimer()).Fire();
@@ -149,6 +164,9 @@ TEST_P(ShutdownDuringRunTest, AsksToCancelAndEndsWhateverTheAnswer) {
   expected.insert(expected.end(),
                   {"Window.StopHook", "Shell.Launch " + Watcher() + " Exit", "Window.Quit"});
   EXPECT_EQ(afterQuestion, expected);
+  // The program ends without unwinding: its page file goes first.
+  EXPECT_TRUE(pageFileDuringTheRun);
+  EXPECT_FALSE(HasOwnPageFile());
 }
 
 INSTANTIATE_TEST_SUITE_P(

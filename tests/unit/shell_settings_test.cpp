@@ -60,11 +60,41 @@ TEST_F(SettingsTest, FirstStartMonitorsAndUsesTheDefaultFolder) {
   EXPECT_FALSE(std::filesystem::exists(HiveFile()));  // loading writes nothing
 }
 
-TEST_F(SettingsTest, StoredEmptyFolderIsKeptEmpty) {
-  Store(kDownloadDirValue, "");
-  Load();
-  EXPECT_EQ(settings_.DownloadDir, "");
-  EXPECT_EQ(movie_.sets, Expected("1", ""));
+// A path is cut at a NUL, and the cut path may be a file of the user's: a
+// folder with a control character in it is no folder.
+TEST_F(SettingsTest, StoredFolderWithAControlCharacterGivesTheDefault) {
+  const std::string fallback = Home() + "/Downloaded Videos";
+  struct Case {
+    const char* name;
+    std::string stored;
+    std::string used;
+  } cases[] = {
+      {"empty", "", ""},
+      {"plain", "/srv/videos", "/srv/videos"},
+      {"NUL", std::string("/home/u/.bashrc\0/x", 18), fallback},
+      {"line feed", "/srv/a\nb", fallback},
+      {"escape", "/srv/\x1b[2J", fallback},
+      {"DEL", "/srv/a\x7f", fallback},
+      {"C1 control in UTF-8",
+       "/srv/a\xc2\x9b"
+       "2J",
+       fallback},
+      {"no-break space",
+       "/srv/a\xc2\xa0"
+       "b",
+       "/srv/a\xc2\xa0"
+       "b"},
+      {"Latin-1 byte", "/srv/vid\xe9os", "/srv/vid\xe9os"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Store(kDownloadDirValue, c.stored);
+    movie_.sets.clear();
+    Load();
+    EXPECT_EQ(settings_.DownloadDir, c.used);
+    EXPECT_EQ(movie_.sets, Expected("1", c.used));
+    EXPECT_EQ(ReadDownloadDir(reg_), c.used);
+  }
 }
 
 TEST_F(SettingsTest, StoredMonitoringSwitch) {
@@ -122,7 +152,7 @@ TEST_F(SettingsTest, SavingWritesCapitalisedTruthAndIsRepeatable) {
 }
 
 TEST_F(SettingsTest, FolderWithAwkwardCharactersSurvivesSaveAndLoad) {
-  const std::string folder = "/media/[disc=1]\nsecond line/vid\xc3\xa9os %20";
+  const std::string folder = "/media/[disc=1]/second line/vid\xc3\xa9os %20";
   SaveSettings(reg_, {folder, false});
   Load();
   EXPECT_EQ(settings_.DownloadDir, folder);

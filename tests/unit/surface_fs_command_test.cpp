@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,7 +27,8 @@ constexpr const char* kNotConnected =
 
 // A main window over fresh fakes, its timers named as the program names them.
 struct World {
-  explicit World(const std::string& programDir) : frm(fakes.ports(), programDir, kChannel) {
+  explicit World(const std::string& programDir, const std::string& channel = kChannel)
+      : frm(fakes.ports(), programDir, channel) {
     AsFake(frm.Run().DownloadTimer()).SetName("tmrDownload");
     AsFake(frm.EndTimer()).SetName("tmrend");
     AsFake(frm.MonitorTimer()).SetName("tmrMonitor");
@@ -273,6 +275,64 @@ TEST_F(FsCommandTest, MonitoringCommandsLaunchTheWatcherEveryTimeAndSave) {
   const std::string launch = "Shell.Launch " + Watcher() + " ";
   EXPECT_EQ(Only(world.fakes.log, {"Shell."}),
             (EventLog{launch + "Exit", launch + kChannel, launch + kChannel}));
+}
+
+// With no channel (no private folder for its socket) no watcher could
+// deliver: none is started or stopped, and the setting stays the user's.
+TEST_F(FsCommandTest, WithoutAChannelTheWatcherIsNeverLaunched) {
+  World world(ProgramDir(), "");
+  world.frm.Form_Load();
+  world.frm.Flash_FSCommand("ID_FS_autoDownloadUncheck", "");
+  world.frm.Flash_FSCommand("ID_FS_autoDownloadCheck", "");
+  EXPECT_TRUE(world.frm.CurrentSettings().URLMon);
+  EXPECT_EQ(Stored(kUrlMonValue), "True");
+  EXPECT_EQ(Only(world.fakes.log, {"Shell."}), EventLog{});
+}
+
+// Each way addresses come in says once that the full list refused some.
+TEST_F(FsCommandTest, AFullListIsToldOncePerAddition) {
+  const std::string page = kPage + std::string("new");
+  auto typed = [](const std::string& text) {
+    return [text](World& w) {
+      w.fakes.movie.Preset("_root.video_url", text);
+      w.frm.Flash_FSCommand("IDC_FS_addDownloadURL", "");
+    };
+  };
+  struct Case {
+    const char* name;
+    std::function<void(World&)> add;
+    std::string told;  // empty: no message
+  } cases[] = {
+      {"one typed", typed(page), "1 address was"},
+      {"three pasted lines", typed(page + "1\n" + page + "2\n" + page + "3"), "3 addresses were"},
+      {"one listed already", typed(kPage + std::string("0")), ""},
+      {"three from a later start",
+       [&](World& w) {
+         w.frm.AddGivenAddresses({page + "1", " ", page + "2", page + "3"});
+       },
+       "3 addresses were"},
+      {"one from the watcher", [&](World& w) { w.frm.txtMonitor_Change(page); }, "1 address was"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    World world(ProgramDir());
+    world.frm.Form_Load();
+    for (int i = 0; i < DownloadList::kMaxItems; ++i) {
+      world.frm.List().AddItem(kPage + std::to_string(i), "", "", "");
+    }
+    c.add(world);
+
+    EXPECT_EQ(world.frm.List().Count(), DownloadList::kMaxItems);
+    const auto& messages = world.fakes.dialogs.Messages();
+    if (c.told.empty()) {
+      EXPECT_TRUE(messages.empty());
+      continue;
+    }
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text,
+              "The download list is full (32767 items): " + c.told + " not added.");
+    EXPECT_EQ(messages[0].icon, MessageIcon::Exclamation);
+  }
 }
 
 struct WheelCase {

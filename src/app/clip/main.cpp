@@ -49,8 +49,14 @@ int Watch(int argc, char** argv, const std::string& channelNumber) {
                  " copied addresses may not arrive\n";
   }
 
+  const QString path = WatcherChannelPath(channelNumber);
+  if (path.isEmpty()) {
+    // Never a shared place, where another user could listen in our stead.
+    std::cerr << "reelcatch-clip: no private folder (" << WatcherFolderError() << ")\n";
+    return 1;
+  }
   QLocalSocket channel;
-  channel.connectToServer(WatcherChannelPath(channelNumber));
+  channel.connectToServer(path);
   if (!channel.waitForConnected(kConnectMs)) {
     // Qt calls a missing socket an "invalid name", which misleads.
     const std::string why = channel.error() == QLocalSocket::ServerNotFoundError

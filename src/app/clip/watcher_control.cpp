@@ -4,9 +4,9 @@
 
 #include <QLocalSocket>
 #include <QLockFile>
-#include <fstream>
 #include <sstream>
 
+#include "platform/process_start.h"
 #include "platform/qt/watcher_channel.h"
 
 namespace reelcatch {
@@ -16,21 +16,6 @@ namespace {
 constexpr int kConnectMs = 2000;
 constexpr int kAnswerMs = 5000;
 constexpr std::size_t kMaxControlLine = 256;
-
-// Field 22 of /proc/self/stat; the name before it may hold spaces, so count
-// from the closing parenthesis.
-unsigned long long ProcessStartTicks() {
-  std::ifstream file("/proc/self/stat");
-  std::string stat((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  std::size_t close = stat.rfind(')');
-  if (close == std::string::npos) return 0;
-  std::istringstream fields(stat.substr(close + 1));
-  std::string field;
-  for (int index = 3; index <= 22 && (fields >> field); ++index) {
-    if (index == 22) return std::stoull(field);
-  }
-  return 0;
-}
 
 // The first line the peer sends back, or empty when it closes or is silent.
 std::string ReadAnswer(QLocalSocket& socket) {
@@ -46,8 +31,10 @@ std::string ReadAnswer(QLocalSocket& socket) {
 // Asks the watcher behind the control socket to end; its answer, or empty
 // when there is none.
 std::string AskToEnd(const LaunchKey& key) {
+  const QString path = WatcherControlPath();
+  if (path.isEmpty()) return {};
   QLocalSocket socket;
-  socket.connectToServer(WatcherControlPath());
+  socket.connectToServer(path);
   if (!socket.waitForConnected(kConnectMs)) return {};
   socket.write(QByteArray::fromStdString(ExitMessage(key)));
   socket.flush();
@@ -57,11 +44,7 @@ std::string AskToEnd(const LaunchKey& key) {
 }  // namespace
 
 LaunchKey OwnLaunchKey() {
-  try {
-    return {ProcessStartTicks(), static_cast<long long>(getpid())};
-  } catch (const std::exception&) {
-    return {0, static_cast<long long>(getpid())};
-  }
+  return {ProcessStartTicks(getpid()).value_or(0), static_cast<long long>(getpid())};
 }
 
 std::string ExitMessage(const LaunchKey& key) {
@@ -87,15 +70,21 @@ WatcherControl::WatcherControl(std::function<void()> onExit)
 }
 
 WatcherControl::Outcome WatcherControl::Start() {
+  const QString path = WatcherControlPath();
+  if (path.isEmpty()) {
+    error_ = QString::fromStdString("no private folder (" + WatcherFolderError() + ")");
+    return Outcome::Failed;
+  }
   // Two watchers starting together must not both find the name free.
   QLockFile lock(WatcherLockPath());
   lock.tryLock(10 * kAnswerMs);
-  const QString path = WatcherControlPath();
   if (AskToEnd(key_) == "no") return Outcome::Superseded;
   // The one that was here has closed its socket by now, or it never answered.
   QLocalServer::removeServer(path);
   server_.setSocketOptions(QLocalServer::UserAccessOption);
-  return server_.listen(path) ? Outcome::Listening : Outcome::Failed;
+  if (server_.listen(path)) return Outcome::Listening;
+  error_ = server_.errorString();
+  return Outcome::Failed;
 }
 
 void WatcherControl::Accept() {

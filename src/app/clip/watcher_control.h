@@ -37,7 +37,7 @@ class WatcherControl {
   // Ends a watcher that is already running (one watcher per user is enough)
   // and listens in its place; Superseded when the running one is newer.
   Outcome Start();
-  QString ErrorText() const { return server_.errorString(); }
+  QString ErrorText() const { return error_; }
 
  private:
   void Accept();
@@ -46,6 +46,7 @@ class WatcherControl {
   std::function<void()> onExit_;
   LaunchKey key_;
   QLocalServer server_;
+  QString error_;
   std::map<QLocalSocket*, std::string> lines_;
 };
 

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QStringList>
+#include <QTimer>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -48,11 +49,26 @@ bool ClaimTheDesktop(SingleInstance& instance, const reelcatch::PrivateFolder& f
     case SingleInstance::Role::kAlone:
       break;
   }
-  std::fprintf(stderr,
-               "reelcatch: cannot make sure that only one Reelcatch runs (%s); a second start "
-               "will open a second window\n",
-               folder.Usable() ? instance.ErrorText().c_str() : folder.error.c_str());
+  // Without a private folder, the start-up problem says it with the rest.
+  if (folder.Usable()) {
+    std::fprintf(stderr,
+                 "reelcatch: cannot make sure that only one Reelcatch runs (%s); a second start "
+                 "will open a second window\n",
+                 instance.ErrorText().c_str());
+  }
   return true;
+}
+
+// What the program does without, told once; empty when nothing.
+std::string StartUpProblem(const reelcatch::PrivateFolder& folder,
+                           const reelcatch::WatcherChannel& watcher) {
+  if (!folder.Usable()) {
+    return "There is no private folder for Reelcatch (" + folder.error +
+           "): clipboard monitoring is off, pages cannot be fetched, and a second start opens a "
+           "second window.";
+  }
+  if (!watcher.Listening()) return "Clipboard monitoring is off: " + watcher.ErrorText();
+  return {};
 }
 
 }  // namespace
@@ -78,18 +94,31 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(QIcon(QString::fromStdString(iconPath)));
 
   std::string channel = std::to_string(QCoreApplication::applicationPid());
+  // Open before start-up, which may start the watcher that writes to it;
+  // deliveries come from the event loop, once the window exists.
+  reelcatch::FrmMain* window = nullptr;
+  reelcatch::WatcherChannel watcher(channel, [&window](const std::string& text) {
+    if (window) window->txtMonitor_Change(text);
+  });
+  std::string problem = StartUpProblem(folder, watcher);
   reelcatch::QtHost host(iconPath);
-  reelcatch::FrmMain frm(host.GetPorts(), programDir, channel);
+  // No channel: no watcher is started, as it would have no one to tell.
+  reelcatch::FrmMain frm(host.GetPorts(), programDir, watcher.Listening() ? channel : "");
+  window = &frm;
   reelcatch::WireDesktop(host, frm);
   instance.SetHandler([&host, &frm](const std::vector<std::string>& handed) {
     reelcatch::AddGivenAddresses(host, frm, handed);
   });
-  // Open before start-up, which may start the watcher that writes to it.
-  reelcatch::WatcherChannel watcher(
-      channel, [&frm](const std::string& text) { frm.txtMonitor_Change(text); });
 
   frm.Form_Load();
   host.MainWindow().Show();
+  if (!problem.empty()) {
+    std::fprintf(stderr, "reelcatch: %s\n", problem.c_str());
+    QTimer::singleShot(0, &host.MainWindow(), [&host, problem] {
+      host.GetPorts().dialogs.ShowMessage(problem, reelcatch::MessageButtons::Ok,
+                                          reelcatch::MessageIcon::Exclamation, "");
+    });
+  }
   if (!addresses.empty()) reelcatch::AddGivenAddresses(host, frm, addresses);
   return QApplication::exec();
 }

@@ -15,7 +15,9 @@
 #include "list/list_display.h"
 #include "platform/memory_grid.h"
 #include "platform/network.h"
+#include "platform/private_folder.h"
 #include "resolve/get_download_link.h"
+#include "resolve/page_file.h"
 #include "resolve/site_table.h"
 #include "run/download_run.h"
 #include "shell/mod_settings.h"
@@ -28,19 +30,19 @@ volatile std::sig_atomic_t interrupts = 0;
 
 void OnInterrupt(int) { interrupts = interrupts + 1; }
 
-std::string ProgramDir() {
-  std::vector<char> buffer(4096);
-  ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-  if (length <= 0) return ".";
-  std::string path(buffer.data(), static_cast<size_t>(length));
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash);
-}
-
 std::string SavedDownloadDir() {
   CRegister store;
-  return store.REGGetSetting(kHkeyCurrentUser, kSettingsKey, kDownloadDirValue,
-                             DefaultDownloadDir());
+  return ReadDownloadDir(store);
+}
+
+// The page file's folder; says once why there is none.
+PrivateFolder PageFolder() {
+  PrivateFolder folder = PrivateRuntimeFolder();
+  if (!folder.Usable()) {
+    std::fprintf(stderr, "reelcatch-get: pages cannot be fetched: no private folder (%s)\n",
+                 EscapeControls(folder.error).c_str());
+  }
+  return folder;
 }
 
 // Collects DownloadResult for a single page fetch outside a run.
@@ -61,11 +63,20 @@ int Resolve(const std::vector<std::string>& addresses) {
   RunState state;
   FetchEvents events(state);
   control.SetEvents(&events);
-  std::string pageFile = PageFilePath(ProgramDir());
-  for (const std::string& address : addresses) {
-    std::printf("%s\n", EscapeControls(GetDownloadLink(address, control, state, pageFile)).c_str());
+  PrivateFolder folder = PageFolder();
+  PageFile pageFile(folder);
+  if (folder.Usable() && !pageFile.Usable()) {
+    std::fprintf(stderr, "reelcatch-get: pages cannot be fetched: %s\n",
+                 EscapeControls(pageFile.Error()).c_str());
   }
-  return 0;
+  for (const std::string& address : addresses) {
+    std::string link = link_results::kNotFetched;
+    if (pageFile.Usable() || GetSiteId(address) == -1) {
+      link = GetDownloadLink(address, control, state, pageFile.Path());
+    }
+    std::printf("%s\n", EscapeControls(link).c_str());
+  }
+  return pageFile.Usable() ? 0 : 1;
 }
 
 int Sites(const std::vector<std::string>& addresses) {
@@ -120,7 +131,7 @@ int DownloadAll(const GetOptions& options) {
   Settings settings;
   settings.DownloadDir = options.dir ? *options.dir : SavedDownloadDir();
   DownloadRun run(list, display, control, settings, RunPorts{movie, tray, dialogs, network, timers},
-                  PageFilePath(ProgramDir()));
+                  PageFolder());
 
   bool live = !options.quiet && isatty(STDERR_FILENO);
   ProgressView view(list, stderr, live);
@@ -134,6 +145,7 @@ int DownloadAll(const GetOptions& options) {
   loop.SetOnTurn([&] {
     if (interrupts > 1) {
       // A second Ctrl-C ends at once.
+      run.RemovePageFile();
       std::fflush(nullptr);
       std::_Exit(130);
     }
@@ -146,13 +158,18 @@ int DownloadAll(const GetOptions& options) {
   std::signal(SIGINT, OnInterrupt);
 
   display.FormatDownloadGrid(true);
-  AddDownloadURLs(options.addresses, list, display, run.State());
+  std::vector<std::string> notAdded =
+      AddDownloadURLs(options.addresses, list, display, run.State());
+  for (const std::string& address : notAdded) {
+    std::fprintf(stderr, "List full: %s\n", EscapeControls(address).c_str());
+  }
   int messagesBefore = dialogs.MessagesShown();
   run.cmdStartDownload_Click();
   view.Finish();
   if (dialogs.MessagesShown() > messagesBefore && !run.State().CancelRequested) return 1;
   PrintList(list);
-  return ExitStatus(list, interrupts > 0);
+  int status = ExitStatus(list, interrupts > 0);
+  return status == 0 && !notAdded.empty() ? 1 : status;
 }
 
 }  // namespace

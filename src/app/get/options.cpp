@@ -1,5 +1,7 @@
 #include "app/get/options.h"
 
+#include "shell/mod_settings.h"
+
 namespace reelcatch {
 
 const char* const kGetUsage =
@@ -15,8 +17,9 @@ const char* const kGetUsage =
     "  -h, --help       this text\n"
     "      --version    the program's version\n"
     "\n"
-    "Exit status: 0 when every item ended Complete, 1 otherwise, 2 for a usage error,\n"
-    "130 when stopped by Ctrl-C.\n";
+    "Exit status: 0 when every address was listed and every item ended Complete,\n"
+    "1 otherwise (\"List full: ADDRESS\" on stderr names each address the list had no\n"
+    "room for), 2 for a usage error, 130 when stopped by Ctrl-C.\n";
 
 namespace {
 
@@ -77,6 +80,10 @@ std::optional<GetOptions> ParseGetOptions(const std::vector<std::string>& args,
   }
   if (options.dir && options.dir->empty()) {
     error = "the download folder is empty";
+    return std::nullopt;
+  }
+  if (options.dir && !IsUsableFolderSetting(*options.dir)) {
+    error = "the download folder holds a control character";
     return std::nullopt;
   }
   return options;

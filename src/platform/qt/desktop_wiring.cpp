@@ -36,11 +36,9 @@ void WireDesktop(QtHost& host, FrmMain& frm) {
 }
 
 void AddGivenAddresses(QtHost& host, FrmMain& frm, const std::vector<std::string>& addresses) {
-  for (const std::string& address : addresses) {
-    host.Face().SetVariable("_root.video_url", address);
-    frm.Flash_FSCommand("IDC_FS_addDownloadURL", "");
-  }
+  // In front first: a message about the addresses may follow.
   host.MainWindow().Restore();
+  frm.AddGivenAddresses(addresses);
 }
 
 }  // namespace reelcatch

@@ -13,8 +13,8 @@ class QtHost;
 void WireDesktop(QtHost& host, FrmMain& frm);
 
 // Page addresses given on a command line, this program's or a later start's:
-// each is added as if typed into the face and added, then the window comes
-// to the front.
+// the window comes to the front and each is added as if typed into the face
+// and added; a full list is told once for the lot.
 void AddGivenAddresses(QtHost& host, FrmMain& frm, const std::vector<std::string>& addresses);
 
 }  // namespace reelcatch

@@ -1,28 +1,23 @@
 #include "platform/qt/watcher_channel.h"
 
-#include <unistd.h>
-
-#include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
-#include <QStandardPaths>
 #include <deque>
 #include <map>
 
+#include "platform/private_folder.h"
 #include "platform/qt/qt_text.h"
 
 namespace reelcatch {
 
 namespace {
 
-QString SocketFolder() {
-  QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-  return folder.isEmpty() ? QDir::tempPath() : folder;
-}
-
+// Empty when there is no private folder: never a place others share.
 QString InSocketFolder(const QString& name) {
-  return SocketFolder() + QLatin1Char('/') + name + QLatin1Char('-') + QString::number(getuid());
+  PrivateFolder folder = PrivateRuntimeFolder();
+  if (!folder.Usable()) return {};
+  return ToQString(folder.path) + QLatin1Char('/') + name;
 }
 
 }  // namespace
@@ -36,12 +31,14 @@ bool IsChannelNumber(const std::string& channel) {
 }
 
 QString WatcherChannelPath(const std::string& channel) {
-  return InSocketFolder(QStringLiteral("reelcatch")) + QLatin1Char('-') + ToQString(channel);
+  return InSocketFolder(QStringLiteral("channel-") + ToQString(channel));
 }
 
-QString WatcherControlPath() { return InSocketFolder(QStringLiteral("reelcatch-clip")); }
+QString WatcherControlPath() { return InSocketFolder(QStringLiteral("clip")); }
 
-QString WatcherLockPath() { return WatcherControlPath() + QStringLiteral(".lock"); }
+QString WatcherLockPath() { return InSocketFolder(QStringLiteral("clip.lock")); }
+
+std::string WatcherFolderError() { return PrivateRuntimeFolder().error; }
 
 struct WatcherChannel::Impl {
   struct LineBuffer {
@@ -137,6 +134,10 @@ WatcherChannel::WatcherChannel(const std::string& channel, Delivery deliver)
     return;
   }
   const QString path = WatcherChannelPath(channel);
+  if (path.isEmpty()) {
+    impl_->error = ToQString("no private folder (" + WatcherFolderError() + ")");
+    return;
+  }
   // The number is this process's own, so a socket left under it is stale.
   QLocalServer::removeServer(path);
   QLocalServer* server = impl_->server;

@@ -11,13 +11,14 @@ namespace reelcatch {
 // True for the channel numbers the watcher accepts: 1 to 18 decimal digits.
 bool IsChannelNumber(const std::string& channel);
 
-// Where the sockets live: the user's runtime folder (only the user can enter
-// it), and the user id in the names besides for when it falls back to /tmp.
+// Where the sockets live: the user's private folder, which only the user can
+// enter. All are empty when there is none (WatcherFolderError says why).
 QString WatcherChannelPath(const std::string& channel);
 // The running watcher listens here for "Exit".
 QString WatcherControlPath();
 // Held by a starting watcher while it takes over from a running one.
 QString WatcherLockPath();
+std::string WatcherFolderError();
 
 // The main program's end of the clipboard watcher's channel: a local socket
 // that only the same user may open. The watcher writes one address per line
