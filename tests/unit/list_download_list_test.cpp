@@ -122,7 +122,9 @@ struct UpdateCase {
   const char* fileName;
   const char* status;
   const char* size;
-  DownloadItem expected;  // of the second item
+  struct {
+    std::string Video_URL, FileName, Status, FileSize;
+  } expected;  // of the second item
 };
 void PrintTo(const UpdateCase& c, std::ostream* os) { *os << c.name; }
 
@@ -144,18 +146,18 @@ TEST_P(ListUpdates, SetOnlyNonEmptyFieldsOfItemsInTheList) {
 INSTANTIATE_TEST_SUITE_P(
     DownloadList, ListUpdates,
     ::testing::Values(
-        UpdateCase{"AllEmptyKeepsAll", 2, "", "", "", "", {2, Url(2), "file2", "Waiting", "????"}},
-        UpdateCase{"FileNameOnly", 2, "", "a.flv", "", "", {2, Url(2), "a.flv", "Waiting", "????"}},
+        UpdateCase{"AllEmptyKeepsAll", 2, "", "", "", "", {Url(2), "file2", "Waiting", "????"}},
+        UpdateCase{"FileNameOnly", 2, "", "a.flv", "", "", {Url(2), "a.flv", "Waiting", "????"}},
         UpdateCase{"StatusAndSize",
                    2,
                    "",
                    "",
                    "Complete",
                    "1.5 MB",
-                   {2, Url(2), "file2", "Complete", "1.5 MB"}},
-        UpdateCase{"IdZero", 0, "", "x", "x", "x", {2, Url(2), "file2", "Waiting", "????"}},
-        UpdateCase{"IdPastEnd", 4, "", "x", "x", "x", {2, Url(2), "file2", "Waiting", "????"}},
-        UpdateCase{"NegativeId", -2, "", "x", "x", "x", {2, Url(2), "file2", "Waiting", "????"}}),
+                   {Url(2), "file2", "Complete", "1.5 MB"}},
+        UpdateCase{"IdZero", 0, "", "x", "x", "x", {Url(2), "file2", "Waiting", "????"}},
+        UpdateCase{"IdPastEnd", 4, "", "x", "x", "x", {Url(2), "file2", "Waiting", "????"}},
+        UpdateCase{"NegativeId", -2, "", "x", "x", "x", {Url(2), "file2", "Waiting", "????"}}),
     [](const auto& info) { return info.param.name; });
 
 TEST(DownloadList, KeysSurviveMovesAndDeletes) {
