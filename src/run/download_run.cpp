@@ -71,11 +71,15 @@ DownloadRun::DownloadRun(DownloadList& list, ListDisplay& display, Download& con
       tmrDownload_(ports.timers.CreateTimer([this] { tmrDownload_Timer(); })) {
   tmrDownload_->SetInterval(kStartDelayMs);
   control_.SetEvents(this);
+  // The run's stop ends whatever the control waits for: a page, a HEAD or
+  // a video.
+  control_.SetStopCheck([this] { return state_.CancelRequested; });
   list_.SetRemovalObserver([this](uint64_t key) { ItemRemoved(key); });
 }
 
 DownloadRun::~DownloadRun() {
   list_.SetRemovalObserver(nullptr);
+  control_.SetStopCheck(nullptr);
   control_.SetEvents(nullptr);
 }
 
@@ -154,7 +158,8 @@ bool DownloadRun::StartDownloading() {
   // The end is fixed now: items added later are taken up only behind an
   // item that was transferred. Keys grow in the order items were added.
   uint64_t lastKeyAtStart = 0;
-  for (const DownloadItem& item : list_.Items()) lastKeyAtStart = std::max(lastKeyAtStart, item.Key);
+  for (const DownloadItem& item : list_.Items())
+    lastKeyAtStart = std::max(lastKeyAtStart, item.Key);
 
   int position = 0;
   bool transferred = false;
@@ -257,11 +262,27 @@ DownloadRun::Outcome DownloadRun::TransferItem(int position, const std::string& 
 // an error page, or a size text that marks failure. Empty when it counts.
 std::string DownloadRun::TransferFailure(bool completed, const std::string& fileSize) const {
   if (!completed) {
+    if (!control_.FailureReason().empty()) return control_.FailureReason();
     return state_.DownloadResult.empty() ? reasons::kNotReceived : state_.DownloadResult;
   }
-  if (control_.StatusCode() >= 400) return "HTTP " + std::to_string(control_.StatusCode());
-  if (SizeTextMarksFailure(fileSize)) return reasons::kNoSizeNoFile;
+  if (control_.StatusCode() >= 400) {
+    std::string status = "HTTP " + std::to_string(control_.StatusCode());
+    if (!control_.ReasonPhrase().empty()) status += " " + control_.ReasonPhrase();
+    return status;
+  }
+  if (SizeTextMarksFailure(fileSize)) {
+    if (headFailure_.empty()) return reasons::kNoSizeNoFile;
+    return std::string(reasons::kNoInformation) + ": " + headFailure_;
+  }
   return {};
+}
+
+std::string DownloadRun::PageFailure() const {
+  const std::string& why = control_.FailureReason();
+  if (why == failure_reasons::kTooLarge) return reasons::kPageTooLarge;
+  if (!why.empty()) return reasons::kPageNotFetched + why;
+  return reasons::kPageNotFetched +
+         (state_.DownloadResult.empty() ? std::string("cancelled") : state_.DownloadResult);
 }
 
 void DownloadRun::WriteStatus(const std::string& status, bool toRow) {

@@ -29,6 +29,7 @@ namespace reasons {
 inline constexpr const char* kNotSupported = "Link is not supported";
 inline constexpr const char* kNoVideo = "No video found on the page";
 inline constexpr const char* kPageNotFetched = "Page not fetched: ";
+inline constexpr const char* kPageTooLarge = "Page too large";
 inline constexpr const char* kNoInformation = "The server could not be asked about the video";
 inline constexpr const char* kUnusableName = "Not a usable file name";
 inline constexpr const char* kNotReceived = "The video did not arrive whole";
@@ -91,6 +92,8 @@ class DownloadRun : public DownloadEvents {
   Outcome WorkOnItem(int position);
   Outcome TransferItem(int position, const std::string& link);
   std::string TransferFailure(bool completed, const std::string& fileSize) const;
+  // Why the page of the running item was not fetched.
+  std::string PageFailure() const;
   void SetIndicators(bool running, bool endOfRun);
   // The running item's position now, -1 when it was removed.
   int CurrentPosition();
@@ -114,6 +117,8 @@ class DownloadRun : public DownloadEvents {
   std::string buttonCaption_ = captions::kStart;
   std::unique_ptr<Timer> tmrDownload_;
   bool startDeferred_ = false;
+  // Why the HEAD of the running item's video failed; empty when it did not.
+  std::string headFailure_;
   std::function<void(int)> statusObserver_;
 };
 

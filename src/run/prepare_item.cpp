@@ -33,10 +33,11 @@ std::string DownloadRun::PrepareItem(int16_t index) {
     return link_results::kNoSite;
   }
   if (link == link_results::kNotFetched) {
-    std::string why = state_.DownloadResult.empty() ? "cancelled" : state_.DownloadResult;
-    FailItem(position, reasons::kPageNotFetched + why);
+    FailItem(position, PageFailure());
     return link_results::kNoSite;
   }
+  // Stopped: nothing more is asked of any server, and the item keeps its texts.
+  if (state_.CancelRequested) return link_results::kNoSite;
 
   std::optional<FileInfo> info;
   try {
@@ -44,8 +45,9 @@ std::string DownloadRun::PrepareItem(int16_t index) {
   } catch (...) {
     // The item fails on its own; it never goes on with another item's link.
   }
+  headFailure_ = control_.FailureReason();
   position = CurrentPosition();
-  if (position < 0) return link_results::kNoSite;
+  if (position < 0 || state_.CancelRequested) return link_results::kNoSite;
   item = &list_.At(position);
   if (!info) {
     FailItem(position, reasons::kNoInformation);

@@ -24,6 +24,8 @@ class LocalFile {
   bool Append(const char* data, std::size_t size);
   // False when the last writes could not be completed.
   bool Close();
+  // Empties the file: nothing written so far is kept.
+  bool Discard();
 
  private:
   explicit LocalFile(int fd) : fd_(fd) {}

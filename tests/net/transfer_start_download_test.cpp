@@ -346,20 +346,6 @@ INSTANTIATE_TEST_SUITE_P(
                      [](const auto&) { return Response::Silent(); }, "moved body"}),
     [](const testing::TestParamInfo<RedirectCase>& info) { return info.param.name; });
 
-TEST_F(TransferTest, RedirectAwayFromHttpIsRefused) {
-  for (const char* target : {"file:///etc/passwd", "ftp://127.0.0.1/x"}) {
-    SCOPED_TRACE(target);
-    events.log.clear();
-    server.Route("/v", Response::Redirect(target));
-    control.SetUrl(server.Url("/v"));
-    control.SetLocalFile(dir.File("v.flv"));
-
-    EXPECT_FALSE(control.StartDownload());
-    EXPECT_EQ(events.log, std::vector<std::string>{"error Could not find Url"});
-    EXPECT_FALSE(std::filesystem::exists(dir.File("v.flv")));
-  }
-}
-
 TEST_F(TransferTest, NestedStartFromHandlerIsRefused) {
   server.Route("/v", Response::Ok(ScriptedServer::GeneratedBody(5000)));
   control.SetUrl(server.Url("/v"));

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QStringList>
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -58,6 +59,9 @@ bool ClaimTheDesktop(SingleInstance& instance, const reelcatch::PrivateFolder& f
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A file-size limit makes a write fail, which ends that download with a
+  // reason, instead of killing the program.
+  std::signal(SIGXFSZ, SIG_IGN);
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(reelcatch::kProgramName));
   std::vector<std::string> addresses;

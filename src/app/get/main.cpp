@@ -54,15 +54,16 @@ class FetchEvents : public DownloadEvents {
   RunState& state_;
 };
 
-int Resolve(const std::vector<std::string>& addresses) {
+int Resolve(const GetOptions& options) {
   TerminalTimers timers;
   TerminalEventLoop loop(timers);
   Download control(loop);
+  control.SetTimeouts(options.waitSeconds, options.waitSeconds);
   RunState state;
   FetchEvents events(state);
   control.SetEvents(&events);
   std::string pageFile = PageFilePath(ProgramDir());
-  for (const std::string& address : addresses) {
+  for (const std::string& address : options.addresses) {
     std::printf("%s\n", EscapeControls(GetDownloadLink(address, control, state, pageFile)).c_str());
   }
   return 0;
@@ -73,11 +74,12 @@ int Sites(const std::vector<std::string>& addresses) {
   return 0;
 }
 
-int Info(const std::string& url) {
+int Info(const GetOptions& options) {
   TerminalTimers timers;
   TerminalEventLoop loop(timers);
   Download control(loop);
-  control.SetUrl(url);
+  control.SetTimeouts(options.waitSeconds, options.waitSeconds);
+  control.SetUrl(options.addresses.front());
   control.RequestInformation();
   std::printf("FileExists: %s\n", control.FileExists() ? "True" : "False");
   std::printf("LastModified: %s\n", EscapeControls(control.LastModified()).c_str());
@@ -117,6 +119,7 @@ int DownloadAll(const GetOptions& options) {
   DownloadList list;
   ListDisplay display(list, grid, loop, dialogs);
   Download control(loop);
+  control.SetTimeouts(options.waitSeconds, options.waitSeconds);
   Settings settings;
   settings.DownloadDir = options.dir ? *options.dir : SavedDownloadDir();
   DownloadRun run(list, display, control, settings, RunPorts{movie, tray, dialogs, network, timers},
@@ -160,6 +163,9 @@ int DownloadAll(const GetOptions& options) {
 
 int main(int argc, char** argv) {
   using namespace reelcatch;
+  // A file-size limit makes a write fail, which ends that item with a
+  // reason, instead of killing the program.
+  std::signal(SIGXFSZ, SIG_IGN);
   // The user's locale, as the desktop program has it: the engine's numbers
   // must read and write the same under every one.
   std::setlocale(LC_ALL, "");
@@ -178,11 +184,11 @@ int main(int argc, char** argv) {
       std::printf("Version %d.%d.0.%d\n", kVersionMajor, kVersionMinor, kRevision);
       return 0;
     case GetMode::Resolve:
-      return Resolve(options->addresses);
+      return Resolve(*options);
     case GetMode::Site:
       return Sites(options->addresses);
     case GetMode::Info:
-      return Info(options->addresses.front());
+      return Info(*options);
     case GetMode::Download:
       break;
   }
