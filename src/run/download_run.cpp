@@ -73,7 +73,7 @@ DownloadRun::DownloadRun(DownloadList& list, ListDisplay& display, Download& con
   control_.SetEvents(this);
   // The run's stop ends whatever the control waits for: a page, a HEAD or
   // a video.
-  control_.SetStopCheck([this] { return state_.CancelRequested; });
+  control_.SetStopCheck([this] { return state_.Downloading && state_.CancelRequested; });
   list_.SetRemovalObserver([this](uint64_t key) { ItemRemoved(key); });
 }
 
@@ -280,9 +280,7 @@ std::string DownloadRun::TransferFailure(bool completed, const std::string& file
 std::string DownloadRun::PageFailure() const {
   const std::string& why = control_.FailureReason();
   if (why == failure_reasons::kTooLarge) return reasons::kPageTooLarge;
-  if (!why.empty()) return reasons::kPageNotFetched + why;
-  return reasons::kPageNotFetched +
-         (state_.DownloadResult.empty() ? std::string("cancelled") : state_.DownloadResult);
+  return reasons::kPageNotFetched + (why.empty() ? state_.DownloadResult : why);
 }
 
 void DownloadRun::WriteStatus(const std::string& status, bool toRow) {

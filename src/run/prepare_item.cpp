@@ -20,7 +20,8 @@ std::string DownloadRun::PrepareItem(int16_t index) {
   std::string pageAddress = list_.At(position).Video_URL;
   std::string link = GetDownloadLink(pageAddress, control_, state_, pageFile_);
   position = CurrentPosition();
-  if (position < 0) return link_results::kNoSite;
+  // Stopped: the item is not failed, and nothing more is asked of any server.
+  if (position < 0 || state_.CancelRequested) return link_results::kNoSite;
   DownloadItem* item = &list_.At(position);
   if (link == link_results::kNoSite) {
     item->FileName = texts::kUnsupportedLink;
@@ -36,8 +37,6 @@ std::string DownloadRun::PrepareItem(int16_t index) {
     FailItem(position, PageFailure());
     return link_results::kNoSite;
   }
-  // Stopped: nothing more is asked of any server, and the item keeps its texts.
-  if (state_.CancelRequested) return link_results::kNoSite;
 
   std::optional<FileInfo> info;
   try {

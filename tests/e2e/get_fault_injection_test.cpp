@@ -75,7 +75,7 @@ Response LengthThenWholeBody(const std::string& length) {
   return VideoHead({{"Content-Length", length}}).Send(kGoodBody);
 }
 
-// A page as big as the limit allows, and one byte more.
+// The largest page the program takes.
 constexpr uint64_t kPageLimit = 16 * 1024 * 1024;
 
 // Sends the start of a header block, then header lines for ever.
@@ -279,9 +279,9 @@ std::vector<FaultCase> FaultCases() {
        .fileName = "Waiting (Auto Detect)",
        .fileSize = "????",
        .reason = "Page too large\n"},
-      {.name = "PageWithoutEnd",
+      {.name = "PageWithoutLengthOverTheSizeLimit",
        .video = [](const Place&) { return Response::Ok(kGoodBody); },
-       .page = [](const Place&) { return VideoHead({}).Generate(uint64_t{1} << 40); },
+       .page = [](const Place&) { return VideoHead({}).Generate(kPageLimit + 1); },
        .fileName = "Waiting (Auto Detect)",
        .fileSize = "????",
        .reason = "Page too large\n"},

@@ -1,6 +1,7 @@
 // reelcatch-get end to end: the real program against a real local server.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <clocale>
@@ -236,6 +237,8 @@ TEST_P(CtrlC, EndsEveryWait) {
   auto rows = ParseList(child.Stdout());
   ASSERT_EQ(rows.size(), 1u) << child.Stdout();
   EXPECT_EQ(rows[0][3], "Cancelled");
+  // A stop is no failure.
+  EXPECT_EQ(child.Stderr().find("ERROR"), std::string::npos) << child.Stderr();
   EXPECT_EQ(server_.Requests().size(), wait.requests);
 }
 
@@ -263,6 +266,26 @@ TEST_F(ReelcatchGet, LooksUpSitesLinksAndServerFacts) {
   EXPECT_EQ(out,
             "FileExists: True\nLastModified: Not Available\nFileSize: 70000\n"
             "RemoteFileName: \"google-video.mp4\"\nRemoteFileType: x-flv\n");
+}
+
+// A page far over the limit is neither kept on disk nor held in memory.
+TEST_F(ReelcatchGet, HugePageIsNeitherKeptNorHeld) {
+  constexpr uint64_t kHuge = uint64_t{256} << 20;
+  constexpr long kMaxResidentKiB = 96 * 1024;
+  server_.Route("/angryalien.com/huge",
+                Response::Head("HTTP/1.1 200 OK").Send("<embed src=\"http://x/").Generate(kHuge));
+  std::string out;
+  EXPECT_EQ(Run({"--resolve", server_.Url("/angryalien.com/huge")}, &out), 0);
+  EXPECT_EQ(out, "-2\n");
+  // Wherever the page was written, nothing of it is left.
+  for (const auto& entry : fs::recursive_directory_iterator(root_)) {
+    if (entry.is_regular_file() && entry.path() != program_) {
+      EXPECT_LT(entry.file_size(), 64u * 1024) << entry.path();
+    }
+  }
+  rusage usage{};
+  getrusage(RUSAGE_CHILDREN, &usage);
+  EXPECT_LT(usage.ru_maxrss, kMaxResidentKiB);
 }
 
 TEST_F(ReelcatchGet, PrintsControlCharactersFromServersEscaped) {
