@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include "transfer/curl_errors.h"
 #include "transfer/download.h"
@@ -23,7 +24,7 @@ UrlHandle ParsedUrl(const std::string& text) {
   return url;
 }
 
-// One part of a parsed address, lower-cased by curl where it normalises.
+// One part of a parsed address; empty when it has none.
 std::string Part(const UrlHandle& url, CURLUPart part, unsigned flags = 0) {
   char* text = nullptr;
   if (!url || curl_url_get(url.get(), part, &text, flags) != CURLUE_OK) return {};
@@ -37,6 +38,20 @@ std::string LowerAscii(std::string text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return text;
+}
+
+// The address a redirect from `from` to `location` leads to, resolved as
+// the HTTP layer resolves it; none when it cannot be made into one.
+std::optional<std::string> RedirectTarget(const std::string& from, const std::string& location) {
+  UrlHandle url(curl_url(), curl_url_cleanup);
+  if (!url || curl_url_set(url.get(), CURLUPART_URL, from.c_str(), 0) != CURLUE_OK ||
+      curl_url_set(url.get(), CURLUPART_URL, location.c_str(),
+                   CURLU_URLENCODE | CURLU_ALLOW_SPACE) != CURLUE_OK) {
+    return std::nullopt;
+  }
+  std::string target = Part(url, CURLUPART_URL);
+  if (target.empty()) return std::nullopt;
+  return target;
 }
 
 }  // namespace
@@ -61,18 +76,6 @@ void ApplyCommonOptions(CURL* easy, const std::string& url, const TransferLimits
   if (certificates != nullptr && *certificates != '\0') {
     curl_easy_setopt(easy, CURLOPT_CAINFO, certificates);
   }
-}
-
-std::optional<std::string> RedirectTarget(const std::string& from, const std::string& location) {
-  UrlHandle url(curl_url(), curl_url_cleanup);
-  if (!url || curl_url_set(url.get(), CURLUPART_URL, from.c_str(), 0) != CURLUE_OK ||
-      curl_url_set(url.get(), CURLUPART_URL, location.c_str(),
-                   CURLU_URLENCODE | CURLU_ALLOW_SPACE) != CURLUE_OK) {
-    return std::nullopt;
-  }
-  std::string target = Part(url, CURLUPART_URL);
-  if (target.empty()) return std::nullopt;
-  return target;
 }
 
 RedirectHop NextHop(const std::string& from, const std::string& location, int hopsSoFar) {

@@ -3,7 +3,6 @@
 #include <curl/curl.h>
 
 #include <chrono>
-#include <optional>
 #include <string>
 
 namespace reelcatch {
@@ -24,10 +23,6 @@ inline constexpr int kMaxRedirects = 20;
 // What HEAD and GET share: the fixed user agent, http and https only,
 // redirects left to the caller, the connect limit, a large receive buffer.
 void ApplyCommonOptions(CURL* easy, const std::string& url, const TransferLimits& limits);
-
-// The address a redirect from `from` to `location` leads to, resolved as
-// the HTTP layer resolves it; none when it cannot be made into one.
-std::optional<std::string> RedirectTarget(const std::string& from, const std::string& location);
 
 // The next hop of a redirect from `from` (an address with its scheme), the
 // hops before it counted; the target, or why it is not followed.
