@@ -7,6 +7,7 @@
 #include <clocale>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <sstream>
 #include <thread>
 
@@ -206,6 +207,8 @@ struct EndlessWait {
   const char* page;  // "drips" or a page linking /slow.flv
   const char* head;  // the HEAD of /slow.flv: "drips" or at once
   size_t requests;   // requests made once the program waits in the wait
+
+  friend std::ostream& operator<<(std::ostream& out, const EndlessWait& c) { return out << c.name; }
 };
 
 class CtrlC : public ReelcatchGet, public ::testing::WithParamInterface<EndlessWait> {};

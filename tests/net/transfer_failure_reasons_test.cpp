@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ struct ReasonCase {
   std::string closing;                             // the closing event of StartDownload
   std::string reason;                              // what FailureReason() says afterwards
   std::optional<std::string> file = std::nullopt;  // the local file, when it is to be checked
+
+  friend std::ostream& operator<<(std::ostream& out, const ReasonCase& c) { return out << c.name; }
 };
 
 class FailureReasonTest : public TransferTest, public testing::WithParamInterface<ReasonCase> {};
@@ -157,6 +160,8 @@ struct StopCase {
   bool page;       // a transfer with a maximum body size
   bool headDrips;  // the HEAD never ends (else the GET never does)
   std::string closing;
+
+  friend std::ostream& operator<<(std::ostream& out, const StopCase& c) { return out << c.name; }
 };
 
 class StopCheckTest : public TransferTest, public testing::WithParamInterface<StopCase> {};

@@ -3,6 +3,7 @@
 // is a TLS front with a certificate made for the test and trusted through
 // SSL_CERT_FILE; verification stays on.
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ struct HopCase {
   std::function<std::string(const ScriptedServer&, const TlsFront&)> start;
   std::function<Response(const ScriptedServer&, const TlsFront&)> a, b;
   std::string reason;  // empty: the body of /end arrives
+
+  friend std::ostream& operator<<(std::ostream& out, const HopCase& c) { return out << c.name; }
 };
 
 class SecureRedirectTest : public TransferTest, public ::testing::WithParamInterface<HopCase> {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@ struct LimitCase {
   std::vector<Round> rounds;
   std::string reason;  // empty: the limit still holds after the last round
   size_t exceededAt;   // the round after which it was passed (when it was)
+
+  friend std::ostream& operator<<(std::ostream& out, const LimitCase& c) { return out << c.name; }
 };
 
 class WaitLimitTest : public testing::TestWithParam<LimitCase> {};
