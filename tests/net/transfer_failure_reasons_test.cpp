@@ -98,7 +98,11 @@ INSTANTIATE_TEST_SUITE_P(
         ReasonCase{"BodyWithoutLengthOverTheMaximumSize",
                    [](ScriptedServer& s, Download& d) {
                      d.SetMaxBodySize(10000);
-                     s.Route("/v", Response::Head("HTTP/1.1 200 OK").Generate(uint64_t{1} << 34));
+                     // What came before the limit was passed is not kept either.
+                     s.Route("/v", Response::Head("HTTP/1.1 200 OK")
+                                       .Send(kBody.substr(0, 8000))
+                                       .Pause(50ms)
+                                       .Generate(uint64_t{1} << 34));
                    },
                    false, kNotRead, "Too large", ""},
         ReasonCase{"BodyOfTheMaximumSize",
