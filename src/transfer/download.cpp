@@ -79,7 +79,6 @@ void Download::SetTimeouts(long connectSeconds, long waitSeconds) {
 }
 
 void Download::SetMaxBodySize(uint64_t bytes) { state_->maxBodySize = bytes; }
-uint64_t Download::MaxBodySize() const { return state_->maxBodySize; }
 
 void Download::SetStopCheck(std::function<bool()> stopCheck) {
   state_->stopCheck = std::move(stopCheck);

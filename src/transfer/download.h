@@ -92,7 +92,6 @@ class Download {
   // The most a transfer may receive of a body (0, the default: no limit).
   // A longer body fails the transfer and its file is left empty.
   void SetMaxBodySize(uint64_t bytes);
-  uint64_t MaxBodySize() const;
   // Asked at every turn of a HEAD or a transfer; true ends it as a cancel
   // would. Unlike CancelDownload it is not cleared by StartDownload, so a
   // stop made between two operations still reaches the next one.

@@ -187,18 +187,6 @@ TEST_F(TransferTest, NoServerKeepsSessionAndMakesNoFile) {
   EXPECT_EQ(events.log, Then(Progress({3, 3}), "complete"));
 }
 
-TEST_F(TransferTest, ServerThatNeverAnswersCountsAsNotFound) {
-  control.SetTimeouts(60, 1);
-  server.Route("/v", Response::Silent());
-  control.SetUrl(server.Url("/v"));
-  control.SetLocalFile(dir.File("v.flv"));
-
-  EXPECT_FALSE(control.StartDownload());
-
-  EXPECT_EQ(events.log, std::vector<std::string>{"error Could not find Url"});
-  EXPECT_FALSE(std::filesystem::exists(dir.File("v.flv")));
-}
-
 TEST_F(TransferTest, BodyBrokenOffKeepsBytesSoFar) {
   struct Case {
     const char* name;
