@@ -1,13 +1,15 @@
 # Every file tests/<kind>/<folder>_<name>_test.cpp becomes one test program
 # linked against the engine library of <folder> and the shared test support.
 find_package(GTest REQUIRED)
+find_package(OpenSSL REQUIRED)
 include(GoogleTest)
 
 file(GLOB support_sources CONFIGURE_DEPENDS tests/support/*.cpp)
 add_library(reelcatch_test_support STATIC ${support_sources} tests/support/README.md)
 set_target_properties(reelcatch_test_support PROPERTIES LINKER_LANGUAGE CXX)
 target_include_directories(reelcatch_test_support PUBLIC tests src)
-target_link_libraries(reelcatch_test_support PUBLIC reelcatch_engine GTest::gtest Threads::Threads)
+target_link_libraries(reelcatch_test_support PUBLIC reelcatch_engine GTest::gtest Threads::Threads
+  OpenSSL::SSL OpenSSL::Crypto)
 
 function(reelcatch_add_test source)
   get_filename_component(name ${source} NAME_WE)

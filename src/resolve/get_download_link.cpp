@@ -1,11 +1,31 @@
 #include "resolve/get_download_link.h"
 
 #include "platform/flag_guard.h"
+#include "resolve/page_rule.h"
 #include "resolve/site_rules.h"
 #include "resolve/site_table.h"
 #include "transfer/download.h"
 
 namespace reelcatch {
+
+namespace {
+
+// Holds the control to the page limit for one fetch; the video transfers
+// that follow have none.
+class PageSizeLimit {
+ public:
+  explicit PageSizeLimit(Download& control) : control_(control) {
+    control_.SetMaxBodySize(kMaxPageBytes);
+  }
+  ~PageSizeLimit() { control_.SetMaxBodySize(0); }
+  PageSizeLimit(const PageSizeLimit&) = delete;
+  PageSizeLimit& operator=(const PageSizeLimit&) = delete;
+
+ private:
+  Download& control_;
+};
+
+}  // namespace
 
 std::string GetDownloadLink(const std::string& sLink, Download& control, RunState& state,
                             const std::string& pageFile) {
@@ -17,13 +37,14 @@ std::string GetDownloadLink(const std::string& sLink, Download& control, RunStat
   {
     // Cleared however the fetch ends.
     FlagGuard preparing(state.Preparing);
+    PageSizeLimit pageLimit(control);
     // A stop confirmed before the fetch begins would be lost to the
     // transfer's fresh start: do not begin it.
     if (!state.CancelRequested) control.StartDownload();
   }
   if (state.DownloadResult != "1") return link_results::kNotFetched;
   std::string link = RunSiteRule(GetSiteId(sLink), sLink, pageFile);
-  return link.empty() ? link_results::kNotFound : link;
+  return link.empty() || link.size() > kMaxLinkBytes ? link_results::kNotFound : link;
 }
 
 }  // namespace reelcatch

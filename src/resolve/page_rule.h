@@ -6,9 +6,13 @@
 
 namespace reelcatch {
 
-// Pages larger than this are not read; no real page comes near it, and it
-// keeps every position inside the 32-bit range the rules are written for.
-inline constexpr size_t kMaxPageBytes = size_t{1} << 30;
+// Pages larger than this are neither fetched nor read: no real page comes
+// near it, and it bounds the memory and disk a hostile server can take.
+inline constexpr size_t kMaxPageBytes = size_t{16} << 20;
+
+// A video address found in a page is never longer than this; a longer one
+// is no address.
+inline constexpr size_t kMaxLinkBytes = size_t{8} << 10;
 
 // Reads the whole page file, every byte one character. False when the file
 // is missing, unreadable, empty or larger than kMaxPageBytes.

@@ -71,11 +71,15 @@ DownloadRun::DownloadRun(DownloadList& list, ListDisplay& display, Download& con
       tmrDownload_(ports.timers.CreateTimer([this] { tmrDownload_Timer(); })) {
   tmrDownload_->SetInterval(kStartDelayMs);
   control_.SetEvents(this);
+  // The run's stop ends whatever the control waits for: a page, a HEAD or
+  // a video.
+  control_.SetStopCheck([this] { return state_.Downloading && state_.CancelRequested; });
   list_.SetRemovalObserver([this](uint64_t key) { ItemRemoved(key); });
 }
 
 DownloadRun::~DownloadRun() {
   list_.SetRemovalObserver(nullptr);
+  control_.SetStopCheck(nullptr);
   control_.SetEvents(nullptr);
 }
 
@@ -270,10 +274,18 @@ std::string DownloadRun::TransferFailure(bool completed, const std::string& file
   if (!completed) {
     if (part.InUse()) return reasons::kInUse;
     if (control_.FileError() != 0) return WriteFailure(control_.FileError());
+    if (!control_.FailureReason().empty()) return control_.FailureReason();
     return state_.DownloadResult.empty() ? reasons::kNotReceived : state_.DownloadResult;
   }
-  if (control_.StatusCode() >= 400) return "HTTP " + std::to_string(control_.StatusCode());
-  if (SizeTextMarksFailure(fileSize)) return reasons::kNoSizeNoFile;
+  if (control_.StatusCode() >= 400) {
+    std::string status = "HTTP " + std::to_string(control_.StatusCode());
+    if (!control_.ReasonPhrase().empty()) status += " " + control_.ReasonPhrase();
+    return status;
+  }
+  if (SizeTextMarksFailure(fileSize)) {
+    if (headFailure_.empty()) return reasons::kNoSizeNoFile;
+    return std::string(reasons::kNoInformation) + ": " + headFailure_;
+  }
   return {};
 }
 
@@ -305,6 +317,12 @@ std::string DownloadRun::PartName(FolderIdentity folder, const std::string& name
   std::string part = name + kPartSuffix;
   while (finished_.contains({folder, part})) part += kPartSuffix;
   return part;
+}
+
+std::string DownloadRun::PageFailure() const {
+  const std::string& why = control_.FailureReason();
+  if (why == failure_reasons::kTooLarge) return reasons::kPageTooLarge;
+  return reasons::kPageNotFetched + (why.empty() ? state_.DownloadResult : why);
 }
 
 void DownloadRun::WriteStatus(const std::string& status, bool toRow) {

@@ -34,6 +34,7 @@ namespace reasons {
 inline constexpr const char* kNotSupported = "Link is not supported";
 inline constexpr const char* kNoVideo = "No video found on the page";
 inline constexpr const char* kPageNotFetched = "Page not fetched: ";
+inline constexpr const char* kPageTooLarge = "Page too large";
 inline constexpr const char* kNoInformation = "The server could not be asked about the video";
 inline constexpr const char* kUnusableName = "Not a usable file name";
 inline constexpr const char* kNotReceived = "The video did not arrive whole";
@@ -110,6 +111,8 @@ class DownloadRun : public DownloadEvents {
   // program finished there has it.
   std::string FreeName(FolderIdentity folder, const std::string& name) const;
   std::string PartName(FolderIdentity folder, const std::string& name) const;
+  // Why the page of the running item was not fetched.
+  std::string PageFailure() const;
   void SetIndicators(bool running, bool endOfRun);
   // The running item's position now, -1 when it was removed.
   int CurrentPosition();
@@ -134,6 +137,8 @@ class DownloadRun : public DownloadEvents {
   std::string buttonCaption_ = captions::kStart;
   std::unique_ptr<Timer> tmrDownload_;
   bool startDeferred_ = false;
+  // Why the HEAD of the running item's video failed; empty when it did not.
+  std::string headFailure_;
   std::function<void(int)> statusObserver_;
   // The files finished in this program's lifetime, by folder and name.
   std::set<std::pair<FolderIdentity, std::string>> finished_;

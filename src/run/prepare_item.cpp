@@ -24,7 +24,8 @@ std::string DownloadRun::PrepareItem(int16_t index) {
   }
   std::string link = GetDownloadLink(pageAddress, control_, state_, pageFile_.Path());
   position = CurrentPosition();
-  if (position < 0) return link_results::kNoSite;
+  // Stopped: the item is not failed, and nothing more is asked of any server.
+  if (position < 0 || state_.CancelRequested) return link_results::kNoSite;
   DownloadItem* item = &list_.At(position);
   if (link == link_results::kNoSite) {
     item->FileName = texts::kUnsupportedLink;
@@ -37,8 +38,7 @@ std::string DownloadRun::PrepareItem(int16_t index) {
     return link_results::kNoSite;
   }
   if (link == link_results::kNotFetched) {
-    std::string why = state_.DownloadResult.empty() ? "cancelled" : state_.DownloadResult;
-    FailItem(position, reasons::kPageNotFetched + why);
+    FailItem(position, PageFailure());
     return link_results::kNoSite;
   }
 
@@ -48,8 +48,9 @@ std::string DownloadRun::PrepareItem(int16_t index) {
   } catch (...) {
     // The item fails on its own; it never goes on with another item's link.
   }
+  headFailure_ = control_.FailureReason();
   position = CurrentPosition();
-  if (position < 0) return link_results::kNoSite;
+  if (position < 0 || state_.CancelRequested) return link_results::kNoSite;
   item = &list_.At(position);
   if (!info) {
     FailItem(position, reasons::kNoInformation);

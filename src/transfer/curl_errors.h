@@ -2,6 +2,11 @@
 
 #include <curl/curl.h>
 
+#include <cstdint>
+#include <string>
+
+#include "transfer/download.h"
+
 namespace reelcatch {
 
 // How a request ended, as the control reports it.
@@ -17,5 +22,16 @@ TransferFailure ClassifyTransfer(CURLcode result, bool answered);
 
 // A multi-interface failure, as the result of the request it broke.
 CURLcode AsTransferResult(CURLMcode result);
+
+// Why a request failed, in words for the user. `osError` is the system's
+// error number curl saw, 0 when none.
+std::string FailureText(CURLcode result, long osError);
+
+// The system's words for an error number, in English like every other text
+// of the program, whatever the user's locale.
+std::string SystemErrorText(int error);
+
+// "Body ended after 5000 of 100000 bytes".
+std::string BodyEndedEarly(uint64_t received, uint64_t expected);
 
 }  // namespace reelcatch

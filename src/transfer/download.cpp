@@ -74,10 +74,18 @@ void Download::SetSiteUser(const std::string& user) { state_->siteUser = user; }
 const std::string& Download::SitePassword() const { return state_->sitePassword; }
 void Download::SetSitePassword(const std::string& password) { state_->sitePassword = password; }
 long Download::StatusCode() const { return state_->statusCode; }
+const std::string& Download::ReasonPhrase() const { return state_->reasonPhrase; }
+const std::string& Download::FailureReason() const { return state_->failureReason; }
 bool Download::SessionOpen() const { return state_->session != nullptr; }
 
-void Download::SetTimeouts(long connectSeconds, long stallSeconds) {
-  state_->limits = TransferLimits{connectSeconds, stallSeconds};
+void Download::SetTimeouts(long connectSeconds, long waitSeconds) {
+  state_->limits = TransferLimits{connectSeconds, waitSeconds};
+}
+
+void Download::SetMaxBodySize(uint64_t bytes) { state_->maxBodySize = bytes; }
+
+void Download::SetStopCheck(std::function<bool()> stopCheck) {
+  state_->stopCheck = std::move(stopCheck);
 }
 
 bool Download::StartDownload() {

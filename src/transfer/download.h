@@ -27,6 +27,17 @@ inline constexpr const char* kCouldNotRead = "Could not read URL";
 inline constexpr const char* kCouldNotWrite = "Could not write file";
 }  // namespace download_errors
 
+// Some of the control's failure reasons, for callers that tell them apart.
+namespace failure_reasons {
+inline constexpr const char* kTooManyRedirects = "Too many redirects";
+inline constexpr const char* kBadRedirect = "Redirect to an address that is no address";
+inline constexpr const char* kRedirectElsewhere =
+    "Redirect to an address that is not http or https";
+inline constexpr const char* kInsecureRedirect = "Insecure redirect";
+inline constexpr const char* kTooLarge = "Too large";
+inline constexpr const char* kCancelled = "Cancelled";
+}  // namespace failure_reasons
+
 // The program's HTTP engine: one instance serves both the page fetches and
 // the video transfers. StartDownload GETs Url into LocalFile in 2048-byte
 // reads with a progress event per read; RequestInformation HEADs Url and
@@ -71,11 +82,28 @@ class Download {
   void SetSitePassword(const std::string& password);
   // The HTTP status code of the last transfer's final answer; 0 when none came.
   long StatusCode() const;
+  // The reason phrase of that answer's status line ("Not Found"), cut short.
+  const std::string& ReasonPhrase() const;
+  // Why the last StartDownload or RequestInformation failed, in words for
+  // the user ("Connection refused", "Body ended after 5000 of 100000
+  // bytes"); empty after one that succeeded. DownloadError keeps its own
+  // two texts.
+  const std::string& FailureReason() const;
   // Whether a session is open now (kept between operations).
   bool SessionOpen() const;
-  // How long a request waits for a connection to be accepted, and for the
-  // next byte from the server, before it fails (60 s each by default).
-  void SetTimeouts(long connectSeconds, long stallSeconds);
+  // How long a request waits for a connection to be accepted, and how long
+  // it may wait on the server (60 s each by default): a HEAD, and a transfer
+  // with a maximum body size, must end within waitSeconds; any other
+  // transfer fails once it receives under one byte a second on average
+  // over waitSeconds.
+  void SetTimeouts(long connectSeconds, long waitSeconds);
+  // The most a transfer may receive of a body (0, the default: no limit).
+  // A longer body fails the transfer and its file is left empty.
+  void SetMaxBodySize(uint64_t bytes);
+  // Asked at every turn of a HEAD or a transfer; true ends it as a cancel
+  // would. Unlike CancelDownload it is not cleared by StartDownload, so a
+  // stop made between two operations still reaches the next one.
+  void SetStopCheck(std::function<bool()> stopCheck);
 
   // Methods.
   bool StartDownload();

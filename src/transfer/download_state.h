@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/event_loop.h"
@@ -35,7 +37,17 @@ struct DownloadState {
   // An operation is running; a nested call from a handler is refused.
   bool busy = false;
   long statusCode = 0;
+  std::string reasonPhrase;
+  std::string failureReason;
   TransferLimits limits;
+  uint64_t maxBodySize = 0;
+  std::function<bool()> stopCheck;
+  // The body length the last HEAD announced, and the address it was for.
+  std::optional<uint64_t> announcedLength;
+  std::string announcedFor;
+
+  // The run wants everything to stop.
+  bool StopWanted() const { return stopCheck && stopCheck(); }
 
   bool OpenSessionIfNeeded();
   void CloseSession() { session.reset(); }

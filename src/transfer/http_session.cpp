@@ -9,24 +9,6 @@ namespace {
 // that an idle wait costs nothing.
 constexpr int kPollMilliseconds = 10;
 
-// How long the network has been waited on since the last byte arrived.
-// Time spent in the turns (a handler, a modal dialog) does not count: the
-// server may well have sent meanwhile.
-class QuietClock {
- public:
-  void Received(curl_off_t total) {
-    if (total == total_) return;
-    total_ = total;
-    quiet_ = {};
-  }
-  void Waited(std::chrono::steady_clock::duration wait) { quiet_ += wait; }
-  std::chrono::steady_clock::duration Elapsed() const { return quiet_; }
-
- private:
-  curl_off_t total_ = 0;
-  std::chrono::steady_clock::duration quiet_{};
-};
-
 }  // namespace
 
 std::unique_ptr<HttpSession> HttpSession::Open() {
@@ -41,33 +23,38 @@ CURL* HttpSession::Fresh() {
   return easy_.Get();
 }
 
-HttpSession::Outcome HttpSession::Perform(std::chrono::seconds stallLimit,
-                                          const std::function<bool()>& turn) {
+HttpSession::Outcome HttpSession::Perform(WaitLimit& limit, const std::function<bool()>& turn) {
   Outcome outcome;
   CURLMcode added = curl_multi_add_handle(multi_.Get(), easy_.Get());
   if (added != CURLM_OK) {
     outcome.result = AsTransferResult(added);
     return outcome;
   }
-  QuietClock quiet;
+  curl_off_t counted = 0;
+  // A poll's wait is counted after the bytes it let in have been.
+  std::chrono::steady_clock::duration polledFor{};
   while (true) {
+    auto roundStart = std::chrono::steady_clock::now();
     int running = 0;
     CURLMcode performed = curl_multi_perform(multi_.Get(), &running);
     bool done = performed != CURLM_OK || TakeResult(outcome.result);
     if (performed != CURLM_OK) outcome.result = AsTransferResult(performed);
-    quiet.Received(BytesReceived());
+    curl_off_t received = BytesReceived();
+    if (received > counted) limit.Received(static_cast<uint64_t>(received - counted));
+    counted = received;
+    limit.Waited(polledFor + (std::chrono::steady_clock::now() - roundStart));
     if (!turn()) {
       outcome.abandoned = true;
       break;
     }
     if (done) break;
-    if (quiet.Elapsed() > stallLimit) {
+    if (limit.Exceeded()) {
       outcome.result = CURLE_OPERATION_TIMEDOUT;
       break;
     }
     auto waitStart = std::chrono::steady_clock::now();
     CURLMcode polled = curl_multi_poll(multi_.Get(), nullptr, 0, kPollMilliseconds, nullptr);
-    quiet.Waited(std::chrono::steady_clock::now() - waitStart);
+    polledFor = std::chrono::steady_clock::now() - waitStart;
     if (polled != CURLM_OK) {
       outcome.result = AsTransferResult(polled);
       break;

@@ -2,11 +2,11 @@
 
 #include <curl/curl.h>
 
-#include <chrono>
 #include <functional>
 #include <memory>
 
 #include "transfer/curl_handles.h"
+#include "transfer/wait_limit.h"
 
 namespace reelcatch {
 
@@ -30,8 +30,9 @@ class HttpSession {
   // Runs the request set up on Fresh(). Waits for the network in short
   // polls, so `turn` runs often even while nothing arrives; `turn` runs
   // after every round (the last one included) and returns false to abandon.
-  // A request that receives nothing at all for `stallLimit` times out.
-  Outcome Perform(std::chrono::seconds stallLimit, const std::function<bool()>& turn);
+  // The request times out once `limit` is exceeded; the limit may span
+  // several requests (the hops of a redirect).
+  Outcome Perform(WaitLimit& limit, const std::function<bool()>& turn);
 
   // Lets a request whose receiving was paused by its write callback go on.
   void Resume();

@@ -68,6 +68,8 @@ bool LocalFile::Append(const char* data, std::size_t size) {
   return true;
 }
 
+bool LocalFile::Discard() { return fd_ >= 0 && ftruncate(fd_, 0) == 0; }
+
 bool LocalFile::Close() {
   if (fd_ < 0) return false;
   if (close(std::exchange(fd_, -1)) == 0) return true;

@@ -28,6 +28,8 @@ class LocalFile {
   bool Close();
   // errno of the last failed Append or Close; 0 when none failed.
   int Error() const { return error_; }
+  // Empties the file: nothing written so far is kept.
+  bool Discard();
 
  private:
   explicit LocalFile(int fd) : fd_(fd) {}

@@ -3,7 +3,6 @@
 #include <curl/curl.h>
 
 #include <chrono>
-#include <optional>
 #include <string>
 
 namespace reelcatch {
@@ -11,20 +10,30 @@ namespace reelcatch {
 // How long a request may wait for the server before it counts as failed.
 struct TransferLimits {
   long connectSeconds = 60;  // to get a connection accepted
-  long stallSeconds = 60;    // with not a single byte arriving
+  // A HEAD or a page must end within this; a video must receive at least
+  // this many bytes in every window of this many seconds.
+  long waitSeconds = 60;
 
-  std::chrono::seconds Stall() const { return std::chrono::seconds(stallSeconds); }
+  std::chrono::seconds Wait() const { return std::chrono::seconds(waitSeconds); }
 };
 
 // Redirects followed for one request at most.
 inline constexpr int kMaxRedirects = 20;
 
-// What HEAD and GET share: the fixed user agent, redirects followed to
-// http and https only, the connect limit, a large receive buffer.
+// What HEAD and GET share: the fixed user agent, http and https only,
+// redirects left to the caller, the connect limit, a large receive buffer.
 void ApplyCommonOptions(CURL* easy, const std::string& url, const TransferLimits& limits);
 
-// The address a redirect from `from` to `location` leads to, resolved as
-// the HTTP layer resolves it; none when it cannot be made into one.
-std::optional<std::string> RedirectTarget(const std::string& from, const std::string& location);
+// The next hop of a redirect from `from` (an address with its scheme), the
+// hops before it counted; the target, or why it is not followed.
+struct RedirectHop {
+  std::string target;
+  CURLcode refusal = CURLE_OK;
+  std::string reason;
+};
+RedirectHop NextHop(const std::string& from, const std::string& location, int hopsSoFar);
+
+// Whether two addresses lie on one server: scheme, host and port alike.
+bool SameServer(const std::string& a, const std::string& b);
 
 }  // namespace reelcatch

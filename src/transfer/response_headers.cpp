@@ -61,6 +61,15 @@ size_t ResponseHeaders::Collect(char* data, size_t size, size_t count, void* hea
   return size * count;
 }
 
+std::string ResponseHeaders::ReasonPhrase() const {
+  std::string_view line = std::string_view(block_).substr(0, block_.find("\r\n"));
+  std::size_t code = line.find(' ');
+  if (code == std::string_view::npos) return {};
+  std::size_t phrase = line.find(' ', code + 1);
+  if (phrase == std::string_view::npos) return {};
+  return Trimmed(line.substr(phrase + 1, kMaxReasonPhrase));
+}
+
 void ResponseHeaders::StartAnswer(std::string_view statusLine) {
   block_.assign(statusLine).append("\r\n");
   status_ = StatusCodeOf(statusLine);

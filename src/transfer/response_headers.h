@@ -18,6 +18,10 @@ class ResponseHeaders {
 
   const std::string& Block() const { return block_; }
   long Status() const { return status_; }
+  // The reason phrase of the latest status line ("Not Found"), at most
+  // kMaxReasonPhrase bytes of it.
+  std::string ReasonPhrase() const;
+  static constexpr std::size_t kMaxReasonPhrase = 100;
   // Whether the header block of the answer that will be kept has arrived
   // whole: not an interim answer, not a redirect that is being followed.
   bool FinalAnswerBegan() const { return final_; }

@@ -24,7 +24,7 @@ constexpr size_t kPauseAt = 1024 * 1024;
 // handed on yet. Curl's callback only stores; events and yields happen in
 // the loop, outside curl.
 struct Inbox {
-  explicit Inbox(const ResponseHeaders& answer) : headers(answer) {}
+  Inbox(const ResponseHeaders& answer, uint64_t maxBody) : headers(answer), maxBodySize(maxBody) {}
 
   // The body's length is the one its headers declare, by our own reading:
   // curl is told to ignore Content-Length, so that a value it would refuse
@@ -36,10 +36,19 @@ struct Inbox {
   }
   bool BodyArrived() const { return framing.length && received >= *framing.length; }
 
+  // Whether this delivery would take the body past its maximum size.
+  bool Overflows(uint64_t more) const {
+    if (maxBodySize == 0) return false;
+    if (framing.length && *framing.length > maxBodySize) return true;
+    return more > maxBodySize - received;
+  }
+
   const ResponseHeaders& headers;
+  const uint64_t maxBodySize;  // 0: none
   std::string pending;
   bool paused = false;
   bool framed = false;
+  bool tooLarge = false;
   BodyFraming framing;
   uint64_t received = 0;  // body bytes of the final answer taken in
 };
@@ -57,6 +66,11 @@ size_t TakeBody(char* data, size_t size, size_t count, void* inbox) {
   uint64_t taken = delivered;
   // Nothing beyond the declared length belongs to the body.
   if (box->framing.length) taken = std::min(taken, *box->framing.length - box->received);
+  if (box->Overflows(taken)) {
+    // Taking nothing ends the request: not a byte past the maximum is kept.
+    box->tooLarge = true;
+    return 0;
+  }
   box->pending.append(data, static_cast<size_t>(taken));
   box->received += taken;
   return delivered;
@@ -67,7 +81,13 @@ size_t TakeBody(char* data, size_t size, size_t count, void* inbox) {
 class TransferLoop {
  public:
   explicit TransferLoop(DownloadState& state)
-      : state_(state), yielder_(state.loop), inbox_(headers_) {
+      : state_(state),
+        yielder_(state.loop),
+        inbox_(headers_, state.maxBodySize),
+        // A body of bounded size must come whole in time; any other must
+        // keep coming.
+        limit_(state.maxBodySize > 0 ? WaitLimit::Kind::kWhole : WaitLimit::Kind::kSteady,
+               state.limits.Wait()) {
     // Room for a full inbox and one more delivery, so it never grows by
     // copying into fresh memory while the window waits.
     inbox_.pending.reserve(2 * kPauseAt);
@@ -80,14 +100,20 @@ class TransferLoop {
   void Configure(CURL* easy, const std::string& url);
   HttpSession::Outcome Fetch();
   bool Turn();
+  bool Stopping() const { return state_.cancelRequested || state_.StopWanted(); }
   bool EnsureFile();
   bool HandOn(bool toTheEnd);
   bool ReportRead(size_t size);
   bool WriteReported();
   bool CloseFile();
+  void NoteWriteError(int error);
+  std::string WhyNotReceived(const HttpSession::Outcome& outcome) const;
+  std::string WhyNotWhole() const;
   bool Stopped();
   bool Cancelled();
-  bool Failed(const char* description);
+  bool Failed(const char* description, const std::string& reason);
+  bool WriteFailed();
+  bool TooLarge();
   bool Completed();
 
   DownloadState& state_;
@@ -99,6 +125,10 @@ class TransferLoop {
   size_t reported_ = 0;  // bytes at the front of the inbox already handed on
   Stop stop_ = Stop::kNone;
   bool bodyArrived_ = false;
+  WaitLimit limit_;
+  std::string refusal_;  // why a redirect was not followed
+  long osError_ = 0;     // the system's error number for the last request
+  bool writeFailed_ = false;
 };
 
 void TransferLoop::Configure(CURL* easy, const std::string& url) {
@@ -119,21 +149,23 @@ void TransferLoop::Configure(CURL* easy, const std::string& url) {
 // final answer's body (or a failure).
 HttpSession::Outcome TransferLoop::Fetch() {
   std::string url = state_.url;
-  for (int redirects = 0;; ++redirects) {
+  for (int hops = 0;; ++hops) {
     CURL* easy = state_.session->Fresh();
     Configure(easy, url);
-    HttpSession::Outcome outcome =
-        state_.session->Perform(state_.limits.Stall(), [this] { return Turn(); });
+    HttpSession::Outcome outcome = state_.session->Perform(limit_, [this] { return Turn(); });
+    curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osError_);
     if (stop_ != Stop::kNone) return outcome;
     if (bodyArrived_) return {};
     std::string next = headers_.RedirectTo();
-    if (next.empty()) return outcome;
-    if (redirects == kMaxRedirects) return {CURLE_TOO_MANY_REDIRECTS, false};
+    if (next.empty() || limit_.Exceeded()) return outcome;
     char* from = nullptr;
     curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &from);
-    std::optional<std::string> target = RedirectTarget(from != nullptr ? from : url, next);
-    if (!target) return {CURLE_URL_MALFORMAT, false};
-    url = *target;
+    RedirectHop hop = NextHop(from != nullptr ? from : url, next, hops);
+    if (!hop.reason.empty()) {
+      refusal_ = hop.reason;
+      return {hop.refusal, false};
+    }
+    url = hop.target;
     headers_ = ResponseHeaders();
   }
 }
@@ -142,36 +174,62 @@ bool TransferLoop::Run() {
   HttpSession::Outcome outcome = Fetch();
   bool answered = headers_.FinalAnswerBegan() || !inbox_.pending.empty();
   state_.statusCode = headers_.FinalAnswerBegan() ? headers_.Status() : 0;
+  state_.reasonPhrase = headers_.FinalAnswerBegan() ? headers_.ReasonPhrase() : "";
   if (stop_ != Stop::kNone) return Stopped();
+  if (inbox_.tooLarge) return TooLarge();
 
   TransferFailure failure = ClassifyTransfer(outcome.result, answered);
   if (failure == TransferFailure::kNoAnswer) {
     // The session stays open for the next operation; no file was made.
+    state_.failureReason = WhyNotReceived(outcome);
     state_.RaiseError(download_errors::kCouldNotFind);
     return false;
   }
-  if (!EnsureFile()) return Failed(download_errors::kCouldNotWrite);
+  if (!EnsureFile()) return Stopped();
   if (!HandOn(true)) return Stopped();
-  if (failure == TransferFailure::kReadFailed) return Failed(download_errors::kCouldNotRead);
+  inbox_.ReadFraming();
+  if (failure == TransferFailure::kReadFailed) {
+    return Failed(download_errors::kCouldNotRead, WhyNotReceived(outcome));
+  }
   // A body that ended short of its length, or whose length cannot be known,
   // never passes for whole.
-  inbox_.ReadFraming();
-  if (inbox_.framing.unusable || (inbox_.framing.length && !inbox_.BodyArrived())) {
-    return Failed(download_errors::kCouldNotRead);
-  }
+  std::string reason = WhyNotWhole();
+  if (!reason.empty()) return Failed(download_errors::kCouldNotRead, reason);
   // The final empty read reports the end of the body.
   if (!ReportRead(0)) return Stopped();
   return Completed();
+}
+
+// Why the request brought no whole answer, in the user's words.
+std::string TransferLoop::WhyNotReceived(const HttpSession::Outcome& outcome) const {
+  if (!refusal_.empty()) return refusal_;
+  if (limit_.Exceeded()) return limit_.Reason();
+  // A connection closed early shows best as the part of the body missing.
+  std::string shortBody = WhyNotWhole();
+  if (!shortBody.empty()) return shortBody;
+  if (outcome.result == CURLE_OK) return "Server's answer ended early";
+  return FailureText(outcome.result, osError_);
+}
+
+// Why the body that arrived is not all of it; empty when it is. The length
+// the answer declares counts first; without one, the length the HEAD for
+// this same address announced.
+std::string TransferLoop::WhyNotWhole() const {
+  if (inbox_.framing.unusable) return "Server gave no usable body length";
+  std::optional<uint64_t> expected = inbox_.framing.length;
+  bool success = state_.statusCode >= 200 && state_.statusCode < 300;
+  if (!expected && success && state_.announcedFor == state_.url) {
+    expected = state_.announcedLength;
+  }
+  if (expected && inbox_.received < *expected) return BodyEndedEarly(inbox_.received, *expected);
+  return {};
 }
 
 // Runs after every network poll.
 bool TransferLoop::Turn() {
   // Only where it leads is wanted of a redirect, not its body.
   if (!headers_.RedirectTo().empty()) return false;
-  if (headers_.FinalAnswerBegan() && !EnsureFile()) {
-    stop_ = Stop::kWriteFailed;
-    return false;
-  }
+  if (headers_.FinalAnswerBegan() && !EnsureFile()) return false;
   if (file_ && !HandOn(false)) return false;
   // A server may keep the connection open after the body.
   inbox_.ReadFraming();
@@ -185,7 +243,7 @@ bool TransferLoop::Turn() {
   }
   state_.loop.DoEvents();
   // Seen here too, so a cancel reaches a transfer whose server went quiet.
-  if (state_.cancelRequested) {
+  if (Stopping()) {
     stop_ = Stop::kCancelled;
     return false;
   }
@@ -196,10 +254,19 @@ bool TransferLoop::Turn() {
 bool TransferLoop::EnsureFile() {
   if (file_) return true;
   state_.loop.DoEvents();
+  errno = 0;
   file_ = state_.openLocalFile ? LocalFile::Adopt(state_.openLocalFile())
                                : LocalFile::Create(state_.localFile);
-  if (!file_) state_.fileError = errno != 0 ? errno : EIO;
-  return file_.has_value();
+  if (file_) return true;
+  NoteWriteError(errno != 0 ? errno : EIO);
+  stop_ = Stop::kWriteFailed;
+  return false;
+}
+
+// Keeps the first failed write's errno: later failures follow from it.
+void TransferLoop::NoteWriteError(int error) {
+  if (!writeFailed_) state_.fileError = error;
+  writeFailed_ = true;
 }
 
 // Hands on every whole read waiting (and the short rest when the body has
@@ -224,7 +291,7 @@ bool TransferLoop::ReportRead(size_t size) {
   total_ += static_cast<int64_t>(size);
   state_.RaiseProgress(ProgressValue(total_, state_.facts.fileSize));
   yielder_.Yield();
-  if (state_.cancelRequested) {
+  if (Stopping()) {
     stop_ = Stop::kCancelled;
     return false;
   }
@@ -235,7 +302,7 @@ bool TransferLoop::ReportRead(size_t size) {
 bool TransferLoop::WriteReported() {
   if (reported_ == 0) return true;
   bool written = file_ && file_->Append(inbox_.pending.data(), reported_);
-  if (file_ && !written) state_.fileError = file_->Error();
+  if (file_ && !written) NoteWriteError(file_->Error());
   inbox_.pending.erase(0, reported_);
   reported_ = 0;
   return written;
@@ -244,40 +311,58 @@ bool TransferLoop::WriteReported() {
 // False, with the reason kept, when the last writes did not reach the file.
 bool TransferLoop::CloseFile() {
   if (!file_ || file_->Close()) return true;
-  state_.fileError = file_->Error();
+  NoteWriteError(file_->Error());
   return false;
 }
 
 bool TransferLoop::Stopped() {
   if (stop_ == Stop::kCancelled) return Cancelled();
-  return Failed(download_errors::kCouldNotWrite);
+  return Failed(download_errors::kCouldNotWrite, "");
 }
 
 // The handler sees the file complete but still open; it is closed after.
 bool TransferLoop::Cancelled() {
-  if (!WriteReported()) return Failed(download_errors::kCouldNotWrite);
+  if (!WriteReported()) return Failed(download_errors::kCouldNotWrite, "");
+  state_.failureReason = failure_reasons::kCancelled;
   state_.RaiseCancelled(total_);
   state_.CloseSession();
   CloseFile();
   return false;
 }
 
-bool TransferLoop::Failed(const char* description) {
+// `reason` tells why, unless the file could not be written: that is told
+// instead.
+bool TransferLoop::Failed(const char* description, const std::string& reason) {
   bool written = WriteReported();
   state_.CloseSession();
   bool closed = CloseFile();
-  state_.RaiseError(written && closed ? description : download_errors::kCouldNotWrite);
+  if (!written || !closed || writeFailed_) return WriteFailed();
+  state_.failureReason = reason;
+  state_.RaiseError(description);
   return false;
+}
+
+bool TransferLoop::WriteFailed() {
+  state_.failureReason = download_errors::kCouldNotWrite;
+  if (state_.fileError != 0) state_.failureReason += ": " + SystemErrorText(state_.fileError);
+  state_.RaiseError(download_errors::kCouldNotWrite);
+  return false;
+}
+
+// A body over the maximum size is not kept, not even its start.
+bool TransferLoop::TooLarge() {
+  inbox_.pending.clear();
+  reported_ = 0;
+  // An older file of that name is not left to pass for this one either.
+  if (EnsureFile() && !file_->Discard()) NoteWriteError(errno);
+  return Failed(download_errors::kCouldNotRead, failure_reasons::kTooLarge);
 }
 
 bool TransferLoop::Completed() {
   bool written = WriteReported();
   bool closed = CloseFile();
   state_.CloseSession();
-  if (!written || !closed) {
-    state_.RaiseError(download_errors::kCouldNotWrite);
-    return false;
-  }
+  if (!written || !closed) return WriteFailed();
   state_.RaiseComplete();
   return true;
 }
@@ -307,8 +392,17 @@ bool DownloadState::StartDownload() {
   closeSession = false;
   if (!informationRequested) RequestInformation();
   closeSession = true;
+  failureReason.clear();
   loop.DoEvents();
+  // Stopped during its HEAD: no GET is begun.
+  if (cancelRequested || StopWanted()) {
+    failureReason = failure_reasons::kCancelled;
+    RaiseCancelled(0);
+    CloseSession();
+    return false;
+  }
   if (!session) {
+    failureReason = FailureText(CURLE_FAILED_INIT, 0);
     RaiseError(download_errors::kCouldNotFind);
     return false;
   }

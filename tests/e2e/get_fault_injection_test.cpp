@@ -14,9 +14,12 @@
 #include <vector>
 
 #include "e2e/get_run_fixture.h"
+#include "support/tls_front.h"
 
 namespace reelcatch::test {
 namespace {
+
+using namespace std::chrono_literals;
 
 std::string Bytes(size_t size) { return ScriptedServer::GeneratedBody(size); }
 
@@ -27,6 +30,7 @@ struct Place {
   std::string base;
   fs::path root;
   uint16_t port = 0;
+  std::string secureBase;  // the same server through https
 };
 
 struct FaultCase {
@@ -41,6 +45,14 @@ struct FaultCase {
   std::string fileSize;
   // What the bad item leaves in the download folder, by name.
   std::map<std::string, std::string> files = {};
+  // Why it failed, as the program says on stderr (the start of it).
+  std::string reason = "";
+  // The answer to a HEAD of the video address, when it differs.
+  std::function<Response(const Place&)> videoHead = nullptr;
+  // The page links the video through https.
+  bool secure = false;
+  // More options for the program.
+  std::vector<std::string> options = {};
 
   friend std::ostream& operator<<(std::ostream& out, const FaultCase& c) { return out << c.name; }
 };
@@ -61,6 +73,12 @@ Response LengthThenWholeBody(const std::string& length) {
   return VideoHead({{"Content-Length", length}}).Send(kGoodBody);
 }
 
+// The largest page the program takes.
+constexpr uint64_t kPageLimit = 16 * 1024 * 1024;
+
+// Sends the start of a header block, then header lines for ever.
+Response EndlessHead() { return Response::Raw("HTTP/1.1 200 OK\r\n").Drip("X-A: b\r\n", 100ms); }
+
 Headers ManyHeaderLines(int count) {
   Headers headers;
   for (int i = 0; i < count; ++i) headers.emplace_back("X-Line-" + std::to_string(i), "v");
@@ -79,20 +97,24 @@ std::vector<FaultCase> FaultCases() {
              return VideoHead({{"Content-Length", "10000"}}).Send(Bytes(3000));
            },
        .fileSize = "9.8 KB",
-       .files = {{"bad.flv.part", Bytes(3000)}}},
+       .files = {{"bad.flv.part", Bytes(3000)}},
+       .reason = "Body ended after 3000 of 10000 bytes\n"},
       {.name = "ChunkedBodyCutBeforeItsLastChunk",
        .video = [cutChunks](const Place&) { return Chunked(cutChunks); },
        .fileSize = "0",
-       .files = {{"bad.flv.part", Bytes(2148)}}},
+       .files = {{"bad.flv.part", Bytes(2148)}},
+       .reason = "Body ended early\n"},
       // The status line came: the file is there, its size not known.
       {.name = "HeadersWithoutTheirBlankLine",
        .video =
            [](const Place&) { return Response::Raw("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n"); },
-       .fileSize = "0"},
+       .fileSize = "0",
+       .reason = "Server's answer ended early\n"},
       {.name = "JunkChunkSize",
        .video = [](const Place&) { return Chunked("zz\r\nhello\r\n0\r\n\r\n"); },
        .fileSize = "0",
-       .files = {{"bad.flv.part", ""}}},
+       .files = {{"bad.flv.part", ""}},
+       .reason = "Server sent a broken answer\n"},
       {.name = "NegativeChunkSize",
        .video = [](const Place&) { return Chunked("-5\r\nhello\r\n0\r\n\r\n"); },
        .fileSize = "0",
@@ -111,7 +133,8 @@ std::vector<FaultCase> FaultCases() {
              return VideoHead({{"Content-Length", "5"}, {"Content-Length", "10"}}).Send("hello");
            },
        .fileSize = "5 Bytes",
-       .files = {{"bad.flv.part", "hello"}}},
+       .files = {{"bad.flv.part", "hello"}},
+       .reason = "Server gave no usable body length\n"},
       {.name = "LengthOf2To31",
        .video = [](const Place&) { return LengthThenShortBody("2147483648"); },
        .fileSize = "2 GB",
@@ -123,7 +146,8 @@ std::vector<FaultCase> FaultCases() {
       {.name = "LengthOf2To40",
        .video = [](const Place&) { return LengthThenShortBody("1099511627776"); },
        .fileSize = "",
-       .files = {{"bad.flv.part", Bytes(1000)}}},
+       .files = {{"bad.flv.part", Bytes(1000)}},
+       .reason = "Body ended after 1000 of 1099511627776 bytes\n"},
       // A length beyond 64 bits counts as not given; the body cut short of
       // it still never passes for whole.
       {.name = "LengthOf2To64",
@@ -174,7 +198,8 @@ std::vector<FaultCase> FaultCases() {
                         {{"X-Padding", std::string(100 * 1024, 'a')}, {"Content-Length", "5000"}})
                  .Send(Bytes(5000));
            },
-       .fileSize = "0"},
+       .fileSize = "0",
+       .reason = "Server's headers too large\n"},
       // The block is too big to read facts from, but the body arrives whole.
       {.name = "FiveThousandHeaderLines",
        .video = [](const Place&) { return VideoHead(ManyHeaderLines(5000)).Send(Bytes(5000)); },
@@ -213,12 +238,14 @@ std::vector<FaultCase> FaultCases() {
        .fileSize = "-1 Bytes"},
       {.name = "RedirectLoop",
        .video = [](const Place&) { return Response::Redirect("/v/bad.flv"); },
-       .fileSize = "-1 Bytes"},
+       .fileSize = "-1 Bytes",
+       .reason = "Too many redirects\n"},
       {.name = "PageInARedirectLoop",
        .video = [](const Place&) { return Response::Ok(Bytes(5000)); },
        .page = [](const Place&) { return Response::Redirect("/angryalien.com/bad"); },
        .fileName = "Waiting (Auto Detect)",
-       .fileSize = "????"},
+       .fileSize = "????",
+       .reason = "Page not fetched: Too many redirects\n"},
       {.name = "RedirectToAFileAddress",
        .video =
            [](const Place& at) {
@@ -230,7 +257,8 @@ std::vector<FaultCase> FaultCases() {
            [](const Place& at) {
              return Response::Redirect("ftp://127.0.0.1:" + std::to_string(at.port) + "/bad.flv");
            },
-       .fileSize = "-1 Bytes"},
+       .fileSize = "-1 Bytes",
+       .reason = "Redirect to an address that is not http or https\n"},
       {.name = "PageLinksAFileAddress",
        .video = [](const Place&) { return Response::Ok(Bytes(5000)); },
        .page =
@@ -239,19 +267,90 @@ std::vector<FaultCase> FaultCases() {
            },
        .fileName = "http-secret.flv",
        .fileSize = "-1 Bytes"},
+      {.name = "PageOverTheSizeLimit",
+       .video = [](const Place&) { return Response::Ok(kGoodBody); },
+       .page =
+           [](const Place&) {
+             return VideoHead({{"Content-Length", std::to_string(kPageLimit + 1)}})
+                 .Generate(kPageLimit + 1);
+           },
+       .fileName = "Waiting (Auto Detect)",
+       .fileSize = "????",
+       .reason = "Page too large\n"},
+      {.name = "PageWithoutLengthOverTheSizeLimit",
+       .video = [](const Place&) { return Response::Ok(kGoodBody); },
+       .page = [](const Place&) { return VideoHead({}).Generate(kPageLimit + 1); },
+       .fileName = "Waiting (Auto Detect)",
+       .fileSize = "????",
+       .reason = "Page too large\n"},
+      {.name = "AddressOver8KiB",
+       .video = [](const Place&) { return Response::Ok(kGoodBody); },
+       .page =
+           [](const Place& at) {
+             return EmbedPage(at.base + "/v/" + std::string(8 * 1024, 'a') + ".flv");
+           },
+       .fileName = "Process failed.",
+       .fileSize = "????",
+       .reason = "No video found on the page\n"},
+      {.name = "PageThatNeverFinishes",
+       .video = [](const Place&) { return Response::Ok(kGoodBody); },
+       .page = [](const Place&) { return VideoHead({}).Drip("<p>", 100ms); },
+       .fileName = "Waiting (Auto Detect)",
+       .fileSize = "????",
+       .reason = "Page not fetched: Not finished within 2 s\n",
+       .options = {"--wait", "2"}},
+      // Nothing is known of the video, but it arrives whole.
+      {.name = "HeadThatNeverFinishes",
+       .video = [](const Place&) { return Response::Ok(kGoodBody); },
+       .status = "Complete",
+       .fileSize = "0",
+       .files = {{"bad.flv", kGoodBody}},
+       .videoHead = [](const Place&) { return EndlessHead(); },
+       .options = {"--wait", "2"}},
+      // A byte at once and one after 4.5 s: too few for the second window.
+      {.name = "VideoUnderOneBytePerSecond",
+       .video =
+           [](const Place&) {
+             return VideoHead({{"Content-Length", "5000"}}).Drip("x", 4500ms);
+           },
+       .fileSize = "4.9 KB",
+       .files = {{"bad.flv.part", "xx"}},
+       .reason = "Server sent only 1 byte in 3 s\n",
+       .options = {"--wait", "3"}},
+      {.name = "BodyShortOfTheSizeTheHeadAnnounced",
+       .video = [](const Place&) { return VideoHead({}).Send(kGoodBody); },
+       .fileSize = "97.7 KB",
+       .files = {{"bad.flv.part", kGoodBody}},
+       .reason = "Body ended after 5000 of 100000 bytes\n",
+       .videoHead =
+           [](const Place&) {
+             return VideoHead({{"Content-Length", "100000"}});
+           }},
+      {.name = "RedirectFromHttpsToHttp",
+       .video = [](const Place& at) { return Response::Redirect(at.base + "/v/plain.flv"); },
+       .fileSize = "-1 Bytes",
+       .reason = "Insecure redirect\n",
+       .secure = true},
   };
 }
 
 class FaultInjection : public GetRunTest, public ::testing::WithParamInterface<FaultCase> {
  protected:
-  // Serves the good item, and secrets a redirect might try to reach.
+  void SetUp() override {
+    GetRunTest::SetUp();
+    extraEnv_.push_back("SSL_CERT_FILE=" + front_.CertificateFile());
+  }
+  // Serves the good item, and what a redirect might try to reach.
   void ServeGood() {
     server_.Route("/angryalien.com/good", EmbedPage(server_.Url("/v/good.flv")));
     server_.Route("/v/good.flv", Response::Ok(kGoodBody, {{"Content-Type", "video/x-flv"}}));
+    server_.Route("/v/plain.flv", Response::Ok(kGoodBody));
     WriteBytes(root_ / "secret.flv", "not for the download folder");
     WriteBytes(root_ / "http-secret.flv", "nor this");
   }
-  Place Here() const { return {server_.Url(""), root_, server_.Port()}; }
+  Place Here() const { return {server_.Url(""), root_, server_.Port(), front_.Url("")}; }
+
+  TlsFront front_{server_.Port()};
 };
 
 TEST_P(FaultInjection, EndsTheItemAsErrorAndTheNextOneStillDownloads) {
@@ -259,13 +358,15 @@ TEST_P(FaultInjection, EndsTheItemAsErrorAndTheNextOneStillDownloads) {
   ServeGood();
   Place here = Here();
   server_.Route(fault.videoPath, fault.video(here));
+  if (fault.videoHead) server_.RouteHead(fault.videoPath, fault.videoHead(here));
+  std::string videoBase = fault.secure ? here.secureBase : here.base;
   server_.Route("/angryalien.com/bad",
-                fault.page ? fault.page(here) : EmbedPage(here.base + fault.videoPath));
+                fault.page ? fault.page(here) : EmbedPage(videoBase + fault.videoPath));
   Tree before = ReadTree(root_);
 
   std::vector<std::string> addresses = {server_.Url("/angryalien.com/bad"),
                                         server_.Url("/angryalien.com/good")};
-  RunResult run = Download(downloads_, addresses);
+  RunResult run = Download(downloads_, addresses, fault.options);
 
   bool complete = fault.status == "Complete";
   EXPECT_EQ(run.status, complete ? 0 : 1) << run.err;
@@ -276,6 +377,9 @@ TEST_P(FaultInjection, EndsTheItemAsErrorAndTheNextOneStillDownloads) {
   EXPECT_EQ(items[0].fileSize, fault.fileSize) << Visible(run.out);
   EXPECT_EQ(items[1].fileName, "good.flv");
   EXPECT_EQ(items[1].status, "Complete") << Visible(run.out);
+  if (!fault.reason.empty()) {
+    EXPECT_NE(run.err.find("[1] ERROR: " + fault.reason), std::string::npos) << Visible(run.err);
+  }
 
   std::map<std::string, std::string> files = fault.files;
   files["good.flv"] = kGoodBody;

@@ -1,10 +1,13 @@
 // reelcatch-get end to end: the real program against a real local server.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 
+#include <algorithm>
 #include <clocale>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <sstream>
 #include <thread>
 
@@ -45,9 +48,9 @@ std::vector<std::vector<std::string>> ParseList(const std::string& out) {
 class ReelcatchGet : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() /
-            ("reelcatch-get-" + std::to_string(getpid()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(name.begin(), name.end(), '/', '_');
+    root_ = fs::temp_directory_path() / ("reelcatch-get-" + std::to_string(getpid()) + "-" + name);
     fs::remove_all(root_);
     fs::create_directories(root_ / "bin");
     fs::create_directories(root_ / "home");
@@ -148,9 +151,9 @@ TEST_F(ReelcatchGet, ReportsEveryKindOfFailureInTheList) {
       {site.videos[2].expectedFileName.c_str(), "Complete", nullptr},
       {"Un supported link", "ERROR", "[2] ERROR: Link is not supported\n"},
       {"Process failed.", "ERROR", "[3] ERROR: No video found on the page\n"},
-      {"Waiting (Auto Detect)", "ERROR", "[4] ERROR: Page not fetched: Could not find Url\n"},
-      {"cut.flv", "ERROR", "[5] ERROR: Could not read URL\n"},
-      {"gone.flv", "ERROR", "[6] ERROR: HTTP 404\n"},
+      {"Waiting (Auto Detect)", "ERROR", "[4] ERROR: Page not fetched: Connection refused\n"},
+      {"cut.flv", "ERROR", "[5] ERROR: Body ended after 10000 of 50000 bytes\n"},
+      {"gone.flv", "ERROR", "[6] ERROR: HTTP 404 Not Found\n"},
   };
   ASSERT_EQ(rows.size(), std::size(expected)) << out;
   for (size_t i = 0; i < rows.size(); ++i) {
@@ -201,6 +204,55 @@ TEST_F(ReelcatchGet, CtrlCCancelsTheTransferAndKeepsTheOlderFile) {
   EXPECT_EQ(ReadFile(downloads_ / "slow.flv"), "the older file");
 }
 
+struct EndlessWait {
+  const char* name;
+  const char* page;  // "drips" or a page linking /slow.flv
+  const char* head;  // the HEAD of /slow.flv: "drips" or at once
+  size_t requests;   // requests made once the program waits in the wait
+
+  friend std::ostream& operator<<(std::ostream& out, const EndlessWait& c) { return out << c.name; }
+};
+
+class CtrlC : public ReelcatchGet, public ::testing::WithParamInterface<EndlessWait> {};
+
+// The server never finishes and never goes quiet, and the program is told to
+// wait an hour: only the stop can end the wait.
+TEST_P(CtrlC, EndsEveryWait) {
+  const EndlessWait& wait = GetParam();
+  using namespace std::chrono_literals;
+  Response dripping = Response::Head("HTTP/1.1 200 OK").Drip("<p>", 100ms);
+  server_.Route("/putfile.com/v/slow",
+                std::string(wait.page) == "drips"
+                    ? dripping
+                    : Response::Ok("<a href=\"" + server_.Url("/slow.flv") + "\">"));
+  server_.Route("/slow.flv", dripping);
+  if (std::string(wait.head) == "drips") {
+    server_.RouteHead("/slow.flv", Response::Raw("HTTP/1.1 200 OK\r\n").Drip("X-A: b\r\n", 100ms));
+  }
+  std::vector<std::string> args = {"--wait", "3600"};
+  for (const std::string& arg : DownloadArgs({server_.Url("/putfile.com/v/slow")})) {
+    args.push_back(arg);
+  }
+  ChildProcess child(program_.string(), args, Env());
+  ASSERT_TRUE(server_.WaitForRequests(wait.requests, 60s));
+
+  child.Signal(SIGINT);
+  ASSERT_EQ(child.Wait(), 130) << child.Stderr();
+
+  auto rows = ParseList(child.Stdout());
+  ASSERT_EQ(rows.size(), 1u) << child.Stdout();
+  EXPECT_EQ(rows[0][3], "Cancelled");
+  // A stop is no failure.
+  EXPECT_EQ(child.Stderr().find("ERROR"), std::string::npos) << child.Stderr();
+  EXPECT_EQ(server_.Requests().size(), wait.requests);
+}
+
+INSTANTIATE_TEST_SUITE_P(Waits, CtrlC,
+                         ::testing::Values(EndlessWait{"ForThePage", "drips", "", 2},
+                                           EndlessWait{"ForTheHead", "", "drips", 3},
+                                           EndlessWait{"ForTheVideo", "", "", 4}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(ReelcatchGet, LooksUpSitesLinksAndServerFacts) {
   SampleSite site = MakeSampleSite(server_.Url(""));
   ServeSampleSite(server_, site);
@@ -219,6 +271,26 @@ TEST_F(ReelcatchGet, LooksUpSitesLinksAndServerFacts) {
   EXPECT_EQ(out,
             "FileExists: True\nLastModified: Not Available\nFileSize: 70000\n"
             "RemoteFileName: \"google-video.mp4\"\nRemoteFileType: x-flv\n");
+}
+
+// A page far over the limit is neither kept on disk nor held in memory.
+TEST_F(ReelcatchGet, HugePageIsNeitherKeptNorHeld) {
+  constexpr uint64_t kHuge = uint64_t{256} << 20;
+  constexpr long kMaxResidentKiB = 96 * 1024;
+  server_.Route("/angryalien.com/huge",
+                Response::Head("HTTP/1.1 200 OK").Send("<embed src=\"http://x/").Generate(kHuge));
+  std::string out;
+  EXPECT_EQ(Run({"--resolve", server_.Url("/angryalien.com/huge")}, &out), 0);
+  EXPECT_EQ(out, "-2\n");
+  // Wherever the page was written, nothing of it is left.
+  for (const auto& entry : fs::recursive_directory_iterator(root_)) {
+    if (entry.is_regular_file() && entry.path() != program_) {
+      EXPECT_LT(entry.file_size(), 64u * 1024) << entry.path();
+    }
+  }
+  rusage usage{};
+  getrusage(RUSAGE_CHILDREN, &usage);
+  EXPECT_LT(usage.ru_maxrss, kMaxResidentKiB);
 }
 
 // ESC and CSI (U+009B, C2 9B in UTF-8; a lone 9B byte on an 8-bit terminal)

@@ -239,12 +239,14 @@ class GetRunTest : public ::testing::Test {
   }
 
   std::vector<std::string> Env() const {
-    return {"HOME=" + (root_ / "home").string(),
-            "XDG_CONFIG_HOME=" + (root_ / "home" / ".config").string(),
-            "XDG_CACHE_HOME=" + (root_ / "home" / ".cache").string(),
-            "XDG_RUNTIME_DIR=" + (root_ / "run").string(),
-            "REELCATCH_MEDIA_HOST=" + server_.Url(""),
-            "LC_ALL=" + ProgramLocale()};
+    std::vector<std::string> env = {"HOME=" + (root_ / "home").string(),
+                                    "XDG_CONFIG_HOME=" + (root_ / "home" / ".config").string(),
+                                    "XDG_CACHE_HOME=" + (root_ / "home" / ".cache").string(),
+                                    "XDG_RUNTIME_DIR=" + (root_ / "run").string(),
+                                    "REELCATCH_MEDIA_HOST=" + server_.Url(""),
+                                    "LC_ALL=" + ProgramLocale()};
+    env.insert(env.end(), extraEnv_.begin(), extraEnv_.end());
+    return env;
   }
 
   // The private folder the program makes for its page file.
@@ -262,8 +264,9 @@ class GetRunTest : public ::testing::Test {
   }
 
   // A quiet run of the download run over these page addresses into dir.
-  RunResult Download(const fs::path& dir, const std::vector<std::string>& addresses) {
-    return Run(DownloadArgs(dir, addresses));
+  RunResult Download(const fs::path& dir, const std::vector<std::string>& addresses,
+                     const std::vector<std::string>& options = {}) {
+    return Run(DownloadArgs(dir, addresses, options));
   }
 
   // The same run, started and left running.
@@ -277,8 +280,11 @@ class GetRunTest : public ::testing::Test {
   // The arguments of a quiet run of the download run over these page
   // addresses into dir.
   static std::vector<std::string> DownloadArgs(const fs::path& dir,
-                                               const std::vector<std::string>& addresses) {
-    std::vector<std::string> args = {"-q", "-d", dir.string(), "--"};
+                                               const std::vector<std::string>& addresses,
+                                               const std::vector<std::string>& options = {}) {
+    std::vector<std::string> args = {"-q", "-d", dir.string()};
+    args.insert(args.end(), options.begin(), options.end());
+    args.push_back("--");
     args.insert(args.end(), addresses.begin(), addresses.end());
     return args;
   }
@@ -312,6 +318,8 @@ class GetRunTest : public ::testing::Test {
   }
 
   ScriptedServer server_;
+  // Added to the program's environment.
+  std::vector<std::string> extraEnv_;
   fs::path root_;
   fs::path program_;
   fs::path downloads_;

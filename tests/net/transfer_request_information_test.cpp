@@ -131,6 +131,27 @@ INSTANTIATE_TEST_SUITE_P(
                     CredentialsCase{"UserAndPassword", "user", "secret", "Basic dXNlcjpzZWNyZXQ="}),
     [](const testing::TestParamInfo<CredentialsCase>& info) { return info.param.name; });
 
+// Redirects are followed hop by hop by the control itself: the credentials
+// go along only while the hops stay on the server they were given for.
+TEST_F(TransferTest, CredentialsStayWithTheirServer) {
+  test::ScriptedServer other;
+  server.Route("/a", Response::Redirect("/b"));
+  server.Route("/b", Response::Redirect(other.Url("/c")));
+  other.Route("/c", Response::Ok("12345"));
+  control.SetUrl(server.Url("/a"));
+  control.SetSiteUser("user");
+  control.SetSitePassword("secret");
+
+  control.RequestInformation();
+
+  EXPECT_EQ(control.FileSize(), 5);
+  auto mine = server.Requests();
+  ASSERT_EQ(mine.size(), 2u);
+  for (const auto& request : mine) EXPECT_TRUE(request.HasHeader("Authorization"));
+  ASSERT_EQ(other.Requests().size(), 1u);
+  EXPECT_FALSE(other.Requests()[0].HasHeader("Authorization"));
+}
+
 TEST_F(TransferTest, RedirectIsFollowedToTheFinalAnswer) {
   server.Route("/old", Response::Raw("HTTP/1.1 301 Moved\r\nLocation: /new\r\n"
                                      "Content-Type: text/html\r\nContent-Length: 0\r\n\r\n"));

@@ -187,18 +187,6 @@ TEST_F(TransferTest, NoServerKeepsSessionAndMakesNoFile) {
   EXPECT_EQ(events.log, Then(Progress({3, 3}), "complete"));
 }
 
-TEST_F(TransferTest, ServerThatNeverAnswersCountsAsNotFound) {
-  control.SetTimeouts(60, 1);
-  server.Route("/v", Response::Silent());
-  control.SetUrl(server.Url("/v"));
-  control.SetLocalFile(dir.File("v.flv"));
-
-  EXPECT_FALSE(control.StartDownload());
-
-  EXPECT_EQ(events.log, std::vector<std::string>{"error Could not find Url"});
-  EXPECT_FALSE(std::filesystem::exists(dir.File("v.flv")));
-}
-
 TEST_F(TransferTest, BodyBrokenOffKeepsBytesSoFar) {
   struct Case {
     const char* name;
@@ -345,20 +333,6 @@ INSTANTIATE_TEST_SUITE_P(
                      [](const auto&) { return KeptOpen("/kept", ""); },
                      [](const auto&) { return Response::Silent(); }, "moved body"}),
     [](const testing::TestParamInfo<RedirectCase>& info) { return info.param.name; });
-
-TEST_F(TransferTest, RedirectAwayFromHttpIsRefused) {
-  for (const char* target : {"file:///etc/passwd", "ftp://127.0.0.1/x"}) {
-    SCOPED_TRACE(target);
-    events.log.clear();
-    server.Route("/v", Response::Redirect(target));
-    control.SetUrl(server.Url("/v"));
-    control.SetLocalFile(dir.File("v.flv"));
-
-    EXPECT_FALSE(control.StartDownload());
-    EXPECT_EQ(events.log, std::vector<std::string>{"error Could not find Url"});
-    EXPECT_FALSE(std::filesystem::exists(dir.File("v.flv")));
-  }
-}
 
 TEST_F(TransferTest, NestedStartFromHandlerIsRefused) {
   server.Route("/v", Response::Ok(ScriptedServer::GeneratedBody(5000)));

@@ -107,6 +107,11 @@ Response Response::Redirect(std::string location, int code) {
                     {{"Location", std::move(location)}});
 }
 
+Response& Response::Drip(std::string bytes, std::chrono::milliseconds gap) {
+  steps_.push_back({Kind::kDrip, std::move(bytes), static_cast<uint64_t>(gap.count())});
+  return *this;
+}
+
 Response Response::Silent() { return Raw("").Hold(); }
 
 Response& Response::Send(std::string bytes) {
@@ -201,6 +206,11 @@ void ScriptedServer::Route(const std::string& target, Response response) {
   routes_.insert_or_assign(target, std::move(response));
 }
 
+void ScriptedServer::RouteHead(const std::string& target, Response response) {
+  std::lock_guard lock(mutex_);
+  headRoutes_.insert_or_assign(target, std::move(response));
+}
+
 void ScriptedServer::SetDefault(Response response) {
   std::lock_guard lock(mutex_);
   default_ = std::make_unique<Response>(std::move(response));
@@ -288,7 +298,7 @@ void ScriptedServer::Serve(int fd, int number) {
   if (end != std::string::npos) {
     RecordedRequest request = ParseRequest(head.substr(0, end), number);
     bool isHead = request.method == "HEAD";
-    Response response = AnswerFor(request.target);
+    Response response = AnswerFor(request.target, isHead);
     Record(std::move(request));
     Play(fd, response, isHead);
   }
@@ -301,8 +311,12 @@ void ScriptedServer::Serve(int fd, int number) {
   close(fd);
 }
 
-Response ScriptedServer::AnswerFor(const std::string& target) const {
+Response ScriptedServer::AnswerFor(const std::string& target, bool isHead) const {
   std::lock_guard lock(mutex_);
+  if (isHead) {
+    auto headRoute = headRoutes_.find(target);
+    if (headRoute != headRoutes_.end()) return headRoute->second;
+  }
   auto route = routes_.find(target);
   if (route != routes_.end()) return route->second;
   if (default_) return *default_;
@@ -347,6 +361,11 @@ class ScriptedServer::Player {
         return isHead_ || server_.AwaitGate(step.bytes);
       case Response::Kind::kAwaitRequest:
         return server_.AwaitRequest(step.bytes);
+      case Response::Kind::kDrip:
+        while (Send(step.bytes)) {
+          if (!server_.Wait(std::chrono::milliseconds(step.count))) return false;
+        }
+        return false;
     }
     return false;
   }

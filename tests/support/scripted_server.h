@@ -72,9 +72,13 @@ class Response {
   // method), then goes on: an order between two clients, without timing.
   Response& AwaitRequest(std::string target);
 
+  // Sends `bytes` again and again, `gap` apart, until the client goes away
+  // or the server stops: a server that never finishes but never goes quiet.
+  Response& Drip(std::string bytes, std::chrono::milliseconds gap);
+
  private:
   friend class ScriptedServer;
-  enum class Kind { kSend, kGenerate, kPause, kHold, kAwait, kAwaitRequest };
+  enum class Kind { kSend, kGenerate, kPause, kHold, kAwait, kAwaitRequest, kDrip };
   struct Step {
     Kind kind;
     std::string bytes;
@@ -107,6 +111,8 @@ class ScriptedServer {
 
   // Answers requests for `target` (path and query, exactly) with `response`.
   void Route(const std::string& target, Response response);
+  // Answers HEAD requests for `target` with `response` instead.
+  void RouteHead(const std::string& target, Response response);
   void SetDefault(Response response);
 
   uint16_t Port() const { return port_; }
@@ -128,7 +134,7 @@ class ScriptedServer {
 
   void AcceptLoop();
   void Serve(int fd, int number);
-  Response AnswerFor(const std::string& target) const;
+  Response AnswerFor(const std::string& target, bool isHead) const;
   class Player;
   void Play(int fd, const Response& response, bool isHead) const;
   bool SendAll(int fd, const char* data, std::size_t size) const;
@@ -152,6 +158,7 @@ class ScriptedServer {
   std::set<std::string> openGates_;
   bool stopping_ = false;
   std::map<std::string, Response> routes_;
+  std::map<std::string, Response> headRoutes_;
   std::unique_ptr<Response> default_;
   std::vector<RecordedRequest> requests_;
   std::vector<std::unique_ptr<Connection>> connections_;

@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QStringList>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -74,6 +75,9 @@ std::string StartUpProblem(const reelcatch::PrivateFolder& folder,
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A file-size limit makes a write fail, which ends that download with a
+  // reason, instead of killing the program.
+  std::signal(SIGXFSZ, SIG_IGN);
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(reelcatch::kProgramName));
   std::vector<std::string> addresses;

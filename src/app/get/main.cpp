@@ -56,10 +56,11 @@ class FetchEvents : public DownloadEvents {
   RunState& state_;
 };
 
-int Resolve(const std::vector<std::string>& addresses) {
+int Resolve(const GetOptions& options) {
   TerminalTimers timers;
   TerminalEventLoop loop(timers);
   Download control(loop);
+  control.SetTimeouts(options.waitSeconds, options.waitSeconds);
   RunState state;
   FetchEvents events(state);
   control.SetEvents(&events);
@@ -69,7 +70,7 @@ int Resolve(const std::vector<std::string>& addresses) {
     std::fprintf(stderr, "reelcatch-get: pages cannot be fetched: %s\n",
                  EscapeControls(pageFile.Error()).c_str());
   }
-  for (const std::string& address : addresses) {
+  for (const std::string& address : options.addresses) {
     std::string link = link_results::kNotFetched;
     if (pageFile.Usable() || GetSiteId(address) == -1) {
       link = GetDownloadLink(address, control, state, pageFile.Path());
@@ -84,11 +85,12 @@ int Sites(const std::vector<std::string>& addresses) {
   return 0;
 }
 
-int Info(const std::string& url) {
+int Info(const GetOptions& options) {
   TerminalTimers timers;
   TerminalEventLoop loop(timers);
   Download control(loop);
-  control.SetUrl(url);
+  control.SetTimeouts(options.waitSeconds, options.waitSeconds);
+  control.SetUrl(options.addresses.front());
   control.RequestInformation();
   std::printf("FileExists: %s\n", control.FileExists() ? "True" : "False");
   std::printf("LastModified: %s\n", EscapeControls(control.LastModified()).c_str());
@@ -128,6 +130,7 @@ int DownloadAll(const GetOptions& options) {
   DownloadList list;
   ListDisplay display(list, grid, loop, dialogs);
   Download control(loop);
+  control.SetTimeouts(options.waitSeconds, options.waitSeconds);
   Settings settings;
   settings.DownloadDir = options.dir ? *options.dir : SavedDownloadDir();
   DownloadRun run(list, display, control, settings, RunPorts{movie, tray, dialogs, network, timers},
@@ -177,6 +180,9 @@ int DownloadAll(const GetOptions& options) {
 
 int main(int argc, char** argv) {
   using namespace reelcatch;
+  // A file-size limit makes a write fail, which ends that item with a
+  // reason, instead of killing the program.
+  std::signal(SIGXFSZ, SIG_IGN);
   // The user's locale, as the desktop program has it: the engine's numbers
   // must read and write the same under every one.
   std::setlocale(LC_ALL, "");
@@ -195,11 +201,11 @@ int main(int argc, char** argv) {
       std::printf("Version %d.%d.0.%d\n", kVersionMajor, kVersionMinor, kRevision);
       return 0;
     case GetMode::Resolve:
-      return Resolve(options->addresses);
+      return Resolve(*options);
     case GetMode::Site:
       return Sites(options->addresses);
     case GetMode::Info:
-      return Info(options->addresses.front());
+      return Info(*options);
     case GetMode::Download:
       break;
   }

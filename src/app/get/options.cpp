@@ -14,6 +14,9 @@ const char* const kGetUsage =
     "\n"
     "  -d, --dir DIR    download folder (default: the program's saved download folder)\n"
     "  -q, --quiet      no progress display\n"
+    "  -w, --wait SECS  how long to wait on a server (default 60): for a connection,\n"
+    "                   for a whole page or HEAD answer, and for every SECS bytes\n"
+    "                   of a video\n"
     "  -h, --help       this text\n"
     "      --version    the program's version\n"
     "\n"
@@ -30,6 +33,16 @@ bool SetMode(GetOptions& options, GetMode mode, std::string& error) {
   }
   options.mode = mode;
   return true;
+}
+
+// A whole number of seconds from 1 to a day.
+bool ReadSeconds(const std::string& text, long& seconds) {
+  if (text.empty() || text.size() > 5) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  seconds = std::stol(text);
+  return seconds >= 1 && seconds <= 86400;
 }
 
 }  // namespace
@@ -60,6 +73,14 @@ std::optional<GetOptions> ParseGetOptions(const std::vector<std::string>& args,
       options.dir = args[++i];
     } else if (arg.starts_with("--dir=")) {
       options.dir = arg.substr(6);
+    } else if (arg == "-w" || arg == "--wait" || arg.starts_with("--wait=")) {
+      std::string value = arg.starts_with("--wait=") ? arg.substr(7)
+                          : i + 1 < args.size()      ? args[++i]
+                                                     : "";
+      if (!ReadSeconds(value, options.waitSeconds)) {
+        error = arg + " needs a number of seconds from 1 to 86400";
+        return std::nullopt;
+      }
     } else if (arg == "--resolve" || arg == "--site" || arg == "--info") {
       GetMode mode = arg == "--resolve" ? GetMode::Resolve
                      : arg == "--site"  ? GetMode::Site
