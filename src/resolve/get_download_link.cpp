@@ -1,5 +1,7 @@
 #include "resolve/get_download_link.h"
 
+#include <fcntl.h>
+
 #include "platform/flag_guard.h"
 #include "resolve/page_rule.h"
 #include "resolve/site_rules.h"
@@ -25,6 +27,12 @@ class PageSizeLimit {
   Download& control_;
 };
 
+// The page file is rewritten in place, so it keeps the owner-only mode it
+// was made with; a link put in its place is not followed.
+int OpenPageFile(const std::string& path) {
+  return open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+}
+
 }  // namespace
 
 std::string GetDownloadLink(const std::string& sLink, Download& control, RunState& state,
@@ -33,7 +41,7 @@ std::string GetDownloadLink(const std::string& sLink, Download& control, RunStat
   if (siteId == -1) return link_results::kNoSite;
   state.DownloadResult.clear();
   control.SetUrl(sLink);
-  control.SetLocalFile(pageFile);
+  control.SetLocalFile(pageFile, [&pageFile] { return OpenPageFile(pageFile); });
   {
     // Cleared however the fetch ends.
     FlagGuard preparing(state.Preparing);
