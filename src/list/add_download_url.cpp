@@ -65,7 +65,7 @@ void SayNotAdded(Dialogs& dialogs, const std::vector<std::string>& notAdded) {
 void LocateRunningRow(DownloadList& list, ListDisplay& display, RunState& state) {
   int position = list.PositionOfKey(state.CurrentKey, state.CurrentIndex);
   if (state.CurrentKey != 0 && position >= 0) state.CurrentIndex = static_cast<int16_t>(position);
-  display.LocateCurrentRow(state.CurrentKey);
+  display.LocateCurrentRow(state.CurrentKey, position);
 }
 
 }  // namespace reelcatch

@@ -19,6 +19,7 @@ bool DownloadList::AddItem(const std::string& url, const std::string& fileName,
     urls_.insert(url);
     items_.push_back(std::move(item));
     ++nextKey_;
+    NoteReshaped();
     return true;
   } catch (...) {
     // Out of memory: the list stays as it was.
@@ -34,12 +35,15 @@ bool DownloadList::DeleteItem(int16_t id) {
   uint64_t key = items_[static_cast<size_t>(position)].Key;
   urls_.erase(items_[static_cast<size_t>(position)].Video_URL);
   items_.erase(items_.begin() + position);
-  for (int p = position; p < Count(); ++p) items_[static_cast<size_t>(p)].ID = static_cast<int16_t>(p + 1);
+  NoteReshaped();
+  for (int p = position; p < Count(); ++p)
+    items_[static_cast<size_t>(p)].ID = static_cast<int16_t>(p + 1);
   if (removalObserver_) removalObserver_(key);
   return true;
 }
 
 void DownloadList::Swap(int position, int other) {
+  NoteReshaped();
   std::swap(items_[static_cast<size_t>(position)], items_[static_cast<size_t>(other)]);
   items_[static_cast<size_t>(position)].ID = static_cast<int16_t>(position + 1);
   items_[static_cast<size_t>(other)].ID = static_cast<int16_t>(other + 1);
@@ -61,7 +65,7 @@ bool DownloadList::UpdateItem(int16_t id, const std::string& url, const std::str
                               const std::string& status, const std::string& fileSize) {
   int position = id - 1;
   if (!Exists(position)) return true;
-  DownloadItem& item = At(position);
+  DownloadItem& item = Edit(position);
   if (!url.empty() && url != item.Video_URL && !urls_.contains(url)) {
     urls_.erase(item.Video_URL);
     urls_.insert(url);
@@ -71,6 +75,18 @@ bool DownloadList::UpdateItem(int16_t id, const std::string& url, const std::str
   if (!status.empty()) item.Status = status;
   if (!fileSize.empty()) item.FileSize = fileSize;
   return true;
+}
+
+DownloadItem& DownloadList::Edit(int position) {
+  // Once reshaped, or edited all over, the display rebuilds everything.
+  if (changes_.edited.size() > items_.size()) NoteReshaped();
+  if (!changes_.reshaped) changes_.edited.push_back(position);
+  return items_[static_cast<size_t>(position)];
+}
+
+void DownloadList::NoteReshaped() {
+  changes_.reshaped = true;
+  changes_.edited.clear();
 }
 
 int DownloadList::PositionOfKey(uint64_t key, int hint) const {

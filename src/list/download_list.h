@@ -49,7 +49,8 @@ class DownloadList {
   int Count() const { return static_cast<int>(items_.size()); }
   bool Exists(int position) const { return position >= 0 && position < Count(); }
   const DownloadItem& At(int position) const { return items_[static_cast<size_t>(position)]; }
-  DownloadItem& At(int position) { return items_[static_cast<size_t>(position)]; }
+  // The item to change in place; the change is noted for the display.
+  DownloadItem& Edit(int position);
   // The position of the item with this key, -1 when it is gone. The hint,
   // where the item was last seen, makes the usual case cheap.
   int PositionOfKey(uint64_t key, int hint = -1) const;
@@ -60,13 +61,25 @@ class DownloadList {
     removalObserver_ = std::move(observer);
   }
 
+  // What changed since the display last took note: whether items were
+  // added, removed or moved, and else the positions of items whose fields
+  // may have changed (a position may be noted more than once).
+  struct Changes {
+    bool reshaped = false;
+    std::vector<int> edited;
+  };
+  const Changes& PendingChanges() const { return changes_; }
+  void ForgetChanges() { changes_ = {}; }
+
  private:
   void Swap(int position, int other);
+  void NoteReshaped();
 
   std::vector<DownloadItem> items_;
   std::unordered_set<std::string> urls_;
   uint64_t nextKey_ = 1;
   std::function<void(uint64_t)> removalObserver_;
+  Changes changes_;
 };
 
 }  // namespace reelcatch

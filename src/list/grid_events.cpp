@@ -14,6 +14,8 @@ void ListDisplay::InitializeLayout() {
 }
 
 void ListDisplay::BeforeCellUpdate(GridCellRef cell, const std::string& newValue, bool& cancel) {
+  // Whatever the grid stores there, the next refill shows the list's.
+  staleRows_.push_back(cell.row);
   // Our own write of the cleaned name below is already clean.
   if (cell.column != kColFileName || updatingCell_) return;
   std::string cleaned = CleanFileName(newValue);

@@ -87,9 +87,10 @@ void ListDisplay::BindCopy() {
   if (currentRow_ && boundCopy_ && *currentRow_ < static_cast<int>(boundCopy_->size())) {
     currentKey = (*boundCopy_)[static_cast<size_t>(*currentRow_)].Key;
   }
+  const int hint = currentRow_.value_or(-1);
   grid_.SetDataSource(copy_);
   boundCopy_ = copy_;
-  LocateCurrentRow(currentKey);
+  LocateCurrentRow(currentKey, hint);
 }
 
 }  // namespace reelcatch

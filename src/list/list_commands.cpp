@@ -83,7 +83,7 @@ void ListDisplay::RemoveRowsWhere(const std::function<bool(int row)>& test) {
     }
   }
   if (list_.IsListEmpty()) gridFormatted_ = false;
-  FillDownloadList();
+  RebuildDownloadList();
 }
 
 void ListDisplay::MoveSelectedUp() { MoveSelected(true); }
@@ -101,7 +101,7 @@ void ListDisplay::MoveSelected(bool up) {
   } catch (...) {
     // Nothing moved.
   }
-  FillDownloadList();
+  RebuildDownloadList();
 }
 
 }  // namespace reelcatch

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "list/download_list.h"
 #include "platform/dialogs.h"
@@ -30,13 +31,17 @@ class ListDisplay : public GridEvents {
   // Rebuilds the display copy and rebinds the grid. False when it did
   // nothing (a rebuild is already running, or the list is empty) or failed.
   bool FillDownloadList();
+  // The same, from scratch, also when nothing changed: after a command the
+  // rows are bound anew, so nothing stays selected.
+  bool RebuildDownloadList();
   bool FormatDownloadGrid(bool bInit = false);
   void ShowDownloadGrid();
   void HideDownloadGrid();
 
   // Finds the grid row that shows the item with this key (none for 0). By
-  // key, not by ID: the rows bound may be older than the last edit.
-  void LocateCurrentRow(uint64_t key);
+  // key, not by ID: the rows bound may be older than the last edit. The
+  // hint, the row where it likely is, makes the usual case cheap.
+  void LocateCurrentRow(uint64_t key, int hint = -1);
   std::optional<int> CurrentRow() const { return currentRow_; }
   // Writes a status straight into the current row's Status cell, if any.
   void WriteCurrentRowStatus(const std::string& status);
@@ -64,6 +69,9 @@ class ListDisplay : public GridEvents {
 
  private:
   bool FillOnce();
+  bool CanPatch() const;
+  void PatchCopy();
+  static void CopyItem(const DownloadItem& item, DisplayRow& row);
   std::shared_ptr<DisplayCopy> BuildCopy();
   void ReportFillError(std::exception_ptr error);
   void BindCopy();
@@ -87,8 +95,11 @@ class ListDisplay : public GridEvents {
   std::shared_ptr<DisplayCopy> spare_;
   std::chrono::microseconds yieldSlice_ = std::chrono::milliseconds(4);
   std::optional<int> currentRow_;
+  // Rows whose cells were written by the grid or by us, not from the list.
+  std::vector<int> staleRows_;
   bool fillBusy_ = false;
   bool refillRequested_ = false;
+  bool rebuildWanted_ = false;
   bool gridFormatted_ = false;
   bool updatingCell_ = false;
   std::string pendingFileName_;

@@ -68,8 +68,20 @@ bool ListDisplay::FillDownloadList() {
   return filled;
 }
 
+bool ListDisplay::RebuildDownloadList() {
+  rebuildWanted_ = true;
+  return FillDownloadList();
+}
+
 bool ListDisplay::FillOnce() {
   try {
+    if (CanPatch()) {
+      PatchCopy();
+      return true;
+    }
+    staleRows_.clear();
+    list_.ForgetChanges();
+    rebuildWanted_ = false;
     if (list_.IsListEmpty()) {
       copy_.reset();
       spare_.reset();
@@ -91,6 +103,36 @@ bool ListDisplay::FillOnce() {
   }
 }
 
+// The rows shown are the list's, item for item, and only fields changed
+// since: those rows are brought up to date where they are, and a refill
+// with nothing changed costs nothing.
+bool ListDisplay::CanPatch() const {
+  return !rebuildWanted_ && copy_ && copy_ == boundCopy_ && gridFormatted_ &&
+         !list_.PendingChanges().reshaped && copy_->size() == static_cast<size_t>(list_.Count());
+}
+
+void ListDisplay::PatchCopy() {
+  std::vector<int> rows = std::move(staleRows_);
+  staleRows_.clear();
+  const std::vector<int>& edited = list_.PendingChanges().edited;
+  rows.insert(rows.end(), edited.begin(), edited.end());
+  list_.ForgetChanges();
+  for (int row : rows) {
+    if (row < 0 || row >= list_.Count()) continue;
+    CopyItem(std::as_const(list_).At(row), (*copy_)[static_cast<size_t>(row)]);
+    grid_.RowsChanged(row, row);
+  }
+}
+
+void ListDisplay::CopyItem(const DownloadItem& item, DisplayRow& row) {
+  row.ID = item.ID;
+  row.Video_URL = item.Video_URL;
+  row.FileName = item.FileName;
+  row.Status = item.Status;
+  row.FileSize = item.FileSize;
+  row.Key = item.Key;
+}
+
 std::shared_ptr<DisplayCopy> ListDisplay::BuildCopy() {
   std::shared_ptr<DisplayCopy> copy = std::move(spare_);
   if (!copy) copy = std::make_shared<DisplayCopy>();
@@ -106,16 +148,9 @@ std::shared_ptr<DisplayCopy> ListDisplay::BuildCopy() {
     if (position > 0) yielder.Yield();
     // The list may have been shortened while the window had its turn.
     if (!list_.Exists(position)) continue;
-    const DownloadItem& item = list_.At(position);
     if (rows == copy->size()) copy->emplace_back();
     // Assigning keeps the row's own text buffers where they are big enough.
-    DisplayRow& row = (*copy)[rows++];
-    row.ID = item.ID;
-    row.Video_URL = item.Video_URL;
-    row.FileName = item.FileName;
-    row.Status = item.Status;
-    row.FileSize = item.FileSize;
-    row.Key = item.Key;
+    CopyItem(std::as_const(list_).At(position), (*copy)[rows++]);
   }
   copy->resize(rows);
   return copy;
@@ -133,9 +168,14 @@ void ListDisplay::ReportFillError(std::exception_ptr error) {
   }
 }
 
-void ListDisplay::LocateCurrentRow(uint64_t key) {
+void ListDisplay::LocateCurrentRow(uint64_t key, int hint) {
   currentRow_.reset();
   if (key == 0 || !boundCopy_) return;
+  if (hint >= 0 && hint < static_cast<int>(boundCopy_->size()) &&
+      (*boundCopy_)[static_cast<size_t>(hint)].Key == key) {
+    currentRow_ = hint;
+    return;
+  }
   for (size_t row = 0; row < boundCopy_->size(); ++row) {
     if ((*boundCopy_)[row].Key == key) {
       currentRow_ = static_cast<int>(row);
@@ -146,6 +186,8 @@ void ListDisplay::LocateCurrentRow(uint64_t key) {
 
 void ListDisplay::WriteCurrentRowStatus(const std::string& status) {
   if (!currentRow_) return;
+  // The next refill shows the list's own status there again.
+  staleRows_.push_back(*currentRow_);
   try {
     if (*currentRow_ < grid_.RowCount()) grid_.SetCellText(*currentRow_, kColStatus, status);
   } catch (...) {

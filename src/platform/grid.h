@@ -69,6 +69,12 @@ class Grid {
   // and writes cell edits into it. Raises InitializeLayout.
   virtual void SetDataSource(std::shared_ptr<DisplayCopy> copy) = 0;
 
+  // The texts of rows first..last of the bound copy were changed in place.
+  virtual void RowsChanged(int first, int last) {
+    (void)first;
+    (void)last;
+  }
+
   // Layout.
   virtual void SetCaption(const std::string& caption) = 0;
   virtual void SetColumnEdit(int column, ColumnEdit edit) = 0;

@@ -201,7 +201,7 @@ DownloadRun::Outcome DownloadRun::WorkOnItem(int position) {
     return Outcome::Skipped;
   }
   SetCurrentItem(position);
-  list_.At(position).Reason.clear();
+  list_.Edit(position).Reason.clear();
   LocateCurrentRow();
   std::string link = PrepareItem(state_.CurrentIndex);
   display_.FillDownloadList();
@@ -222,7 +222,7 @@ DownloadRun::Outcome DownloadRun::TransferItem(int position, const std::string& 
   const FolderIdentity identity = folder->Identity();
   std::string name = FreeName(identity, list_.At(position).FileName);
   if (name != list_.At(position).FileName) {
-    list_.At(position).FileName = name;
+    list_.Edit(position).FileName = name;
     display_.FillDownloadList();
     if (CurrentPosition() < 0) return Outcome::Skipped;
   }
@@ -333,7 +333,7 @@ void DownloadRun::WriteStatus(const std::string& status, bool toRow) {
 }
 
 void DownloadRun::FailItem(int position, const std::string& reason) {
-  list_.At(position).Reason = reason;
+  list_.Edit(position).Reason = reason;
   SetStatus(position, texts::kError);
 }
 
@@ -343,7 +343,7 @@ void DownloadRun::FailCurrentItem(const std::string& reason) {
 }
 
 void DownloadRun::SetStatus(int position, const std::string& status) {
-  list_.At(position).Status = status;
+  list_.Edit(position).Status = status;
   if (statusObserver_) statusObserver_(position);
 }
 

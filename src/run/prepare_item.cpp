@@ -26,7 +26,7 @@ std::string DownloadRun::PrepareItem(int16_t index) {
   position = CurrentPosition();
   // Stopped: the item is not failed, and nothing more is asked of any server.
   if (position < 0 || state_.CancelRequested) return link_results::kNoSite;
-  DownloadItem* item = &list_.At(position);
+  DownloadItem* item = &list_.Edit(position);
   if (link == link_results::kNoSite) {
     item->FileName = texts::kUnsupportedLink;
     FailItem(position, reasons::kNotSupported);
@@ -51,7 +51,7 @@ std::string DownloadRun::PrepareItem(int16_t index) {
   headFailure_ = control_.FailureReason();
   position = CurrentPosition();
   if (position < 0 || state_.CancelRequested) return link_results::kNoSite;
-  item = &list_.At(position);
+  item = &list_.Edit(position);
   if (!info) {
     FailItem(position, reasons::kNoInformation);
     return link_results::kNoSite;

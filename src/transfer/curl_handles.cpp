@@ -51,6 +51,16 @@ CurlMulti& CurlMulti::operator=(CurlMulti&& other) noexcept {
   return *this;
 }
 
+CurlShare::CurlShare() {
+  EnsureCurlReady();
+  handle_ = curl_share_init();
+  if (handle_ != nullptr) curl_share_setopt(handle_, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
+}
+
+CurlShare::~CurlShare() {
+  if (handle_ != nullptr) curl_share_cleanup(handle_);
+}
+
 CurlHeaderList::~CurlHeaderList() { curl_slist_free_all(list_); }
 
 void CurlHeaderList::Append(const char* line) {

@@ -42,6 +42,22 @@ class CurlMulti {
   CURLM* handle_ = nullptr;
 };
 
+// Sole owner of one share handle holding a connection cache: connections
+// outlive the sessions that used them and serve the next request to their
+// server.
+class CurlShare {
+ public:
+  CurlShare();
+  ~CurlShare();
+  CurlShare(const CurlShare&) = delete;
+  CurlShare& operator=(const CurlShare&) = delete;
+
+  CURLSH* Get() const { return handle_; }
+
+ private:
+  CURLSH* handle_ = nullptr;
+};
+
 // Sole owner of a list of extra request header lines.
 class CurlHeaderList {
  public:

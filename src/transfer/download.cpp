@@ -28,7 +28,8 @@ class BusyScope {
 }  // namespace
 
 bool DownloadState::OpenSessionIfNeeded() {
-  if (!session) session = HttpSession::Open();
+  if (!session)
+    session = spareSession ? std::move(spareSession) : HttpSession::Open(connections.Get());
   return session != nullptr;
 }
 

@@ -29,7 +29,11 @@ struct DownloadState {
   std::string siteUser;
   std::string sitePassword;
   HeadFacts facts;
+  // Declared before the session, which uses it, so it outlives it.
+  CurlShare connections;
   std::unique_ptr<HttpSession> session;
+  // A closed session's handles, kept for the next one to start quicker.
+  std::unique_ptr<HttpSession> spareSession;
   bool informationRequested = false;
   bool closeSession = false;
   // Inside StartDownload: a cancel also ends the HEAD request it makes.
@@ -50,7 +54,9 @@ struct DownloadState {
   bool StopWanted() const { return stopCheck && stopCheck(); }
 
   bool OpenSessionIfNeeded();
-  void CloseSession() { session.reset(); }
+  void CloseSession() {
+    if (session) spareSession = std::move(session);
+  }
 
   void RequestInformation();
   bool StartDownload();

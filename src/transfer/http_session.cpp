@@ -11,15 +11,17 @@ constexpr int kPollMilliseconds = 10;
 
 }  // namespace
 
-std::unique_ptr<HttpSession> HttpSession::Open() {
+std::unique_ptr<HttpSession> HttpSession::Open(CURLSH* connections) {
   CurlMulti multi = CurlMulti::Create();
   CurlEasy easy = CurlEasy::Create();
   if (!multi || !easy) return nullptr;
-  return std::unique_ptr<HttpSession>(new HttpSession(std::move(multi), std::move(easy)));
+  return std::unique_ptr<HttpSession>(
+      new HttpSession(std::move(multi), std::move(easy), connections));
 }
 
 CURL* HttpSession::Fresh() {
   curl_easy_reset(easy_.Get());
+  if (connections_ != nullptr) curl_easy_setopt(easy_.Get(), CURLOPT_SHARE, connections_);
   return easy_.Get();
 }
 

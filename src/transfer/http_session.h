@@ -11,8 +11,9 @@
 namespace reelcatch {
 
 // The control's internet session: one easy handle reused for every request,
-// run through a multi handle whose connection cache keeps connections alive
-// between requests. Closing the session (destroying it) closes them.
+// run through a multi handle. Connections live in the connections cache
+// given (when there is one), so closing the session leaves them for the
+// next session to the same server.
 class HttpSession {
  public:
   struct Outcome {
@@ -21,7 +22,7 @@ class HttpSession {
   };
 
   // Null when curl cannot give the handles.
-  static std::unique_ptr<HttpSession> Open();
+  static std::unique_ptr<HttpSession> Open(CURLSH* connections = nullptr);
 
   // The easy handle with the previous request's options cleared, ready to
   // be set up for the next request.
@@ -38,12 +39,14 @@ class HttpSession {
   void Resume();
 
  private:
-  HttpSession(CurlMulti multi, CurlEasy easy) : multi_(std::move(multi)), easy_(std::move(easy)) {}
+  HttpSession(CurlMulti multi, CurlEasy easy, CURLSH* connections)
+      : multi_(std::move(multi)), easy_(std::move(easy)), connections_(connections) {}
   bool TakeResult(CURLcode& result);
   curl_off_t BytesReceived() const;
 
   CurlMulti multi_;
   CurlEasy easy_;
+  CURLSH* connections_;
 };
 
 }  // namespace reelcatch

@@ -31,6 +31,8 @@ class HeadRequest {
       : state_(state), limit_(WaitLimit::Kind::kWhole, state.limits.Wait()) {
     noCache_.Append("Pragma: no-cache");
     noCache_.Append("Cache-Control: no-cache");
+    // An HTTP/1.0 request asks for its connection to be kept.
+    noCache_.Append("Connection: keep-alive");
   }
 
   // Leaves the headers of the last answer in `headers`; why it failed in
@@ -63,6 +65,7 @@ void HeadRequest::Configure(CURL* easy, const std::string& at, ResponseHeaders& 
   }
   curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, ResponseHeaders::Collect);
   curl_easy_setopt(easy, CURLOPT_HEADERDATA, &headers);
+  headers.SetHandle(easy);
   curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, DiscardBody);
 }
 

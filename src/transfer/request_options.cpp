@@ -67,6 +67,8 @@ void ApplyCommonOptions(CURL* easy, const std::string& url, const TransferLimits
   curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
   curl_easy_setopt(easy, CURLOPT_USERAGENT, Download::kUserAgent);
   curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+  // Kept only once the answer promises it (see ResponseHeaders).
+  curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
   curl_easy_setopt(easy, CURLOPT_NOPROXY, "*");
   curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBuffer);
   curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, limits.connectSeconds);

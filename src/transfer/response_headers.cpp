@@ -1,5 +1,7 @@
 #include "transfer/response_headers.h"
 
+#include <curl/curl.h>
+
 #include <cctype>
 
 namespace reelcatch {
@@ -54,10 +56,22 @@ void ResponseHeaders::AddLine(std::string_view line) {
   }
   block_.append(line).append("\r\n");
   if (StartsWithNoCase(line, "location:") && location_.empty()) location_ = Trimmed(line.substr(9));
+  if (StartsWithNoCase(line, "connection:")) {
+    std::string value = Trimmed(line.substr(11));
+    keepAlive_ = value.size() == 10 && StartsWithNoCase(value, "keep-alive");
+  }
 }
 
 size_t ResponseHeaders::Collect(char* data, size_t size, size_t count, void* headers) {
-  static_cast<ResponseHeaders*>(headers)->AddLine({data, size * count});
+  auto* self = static_cast<ResponseHeaders*>(headers);
+  bool wasInBlock = self->inBlock_;
+  self->AddLine({data, size * count});
+  if (wasInBlock && !self->inBlock_ && self->easy_ != nullptr) {
+    // A server that keeps a connection open without saying so may never
+    // answer on it again.
+    curl_easy_setopt(static_cast<CURL*>(self->easy_), CURLOPT_FORBID_REUSE,
+                     self->keepAlive_ ? 0L : 1L);
+  }
   return size * count;
 }
 
@@ -77,6 +91,7 @@ void ResponseHeaders::StartAnswer(std::string_view statusLine) {
   location_.clear();
   redirectTo_.clear();
   final_ = false;
+  keepAlive_ = false;
 }
 
 void ResponseHeaders::EndAnswer() {

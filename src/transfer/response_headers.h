@@ -28,6 +28,12 @@ class ResponseHeaders {
   // Where the latest answer redirects to, once its block has arrived whole
   // (empty when it is no redirect).
   const std::string& RedirectTo() const { return redirectTo_; }
+  // Whether the latest answer said its connection may carry the next
+  // request ("Connection: keep-alive").
+  bool PromisesKeepAlive() const { return keepAlive_; }
+  // Collect tells this handle, at the end of each answer's block, whether
+  // its connection may be kept: only one the server promised to keep is.
+  void SetHandle(void* easy) { easy_ = easy; }
 
  private:
   void StartAnswer(std::string_view statusLine);
@@ -39,6 +45,8 @@ class ResponseHeaders {
   std::string location_;
   std::string redirectTo_;
   bool final_ = false;
+  bool keepAlive_ = false;
+  void* easy_ = nullptr;
 };
 
 }  // namespace reelcatch

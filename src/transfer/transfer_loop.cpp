@@ -35,6 +35,13 @@ struct Inbox {
     framing = FramingOf(headers.Block(), headers.Status());
   }
   bool BodyArrived() const { return framing.length && received >= *framing.length; }
+  // Forgets an answer given up on before any of it was handed on.
+  void Clear() {
+    pending.clear();
+    paused = framed = tooLarge = false;
+    framing = {};
+    received = 0;
+  }
 
   // Whether this delivery would take the body past its maximum size.
   bool Overflows(uint64_t more) const {
@@ -99,6 +106,8 @@ class TransferLoop {
 
   void Configure(CURL* easy, const std::string& url);
   HttpSession::Outcome Fetch();
+  bool LengthReadAlike(CURL* easy);
+  bool AskAgainIgnoringLength(const HttpSession::Outcome& outcome);
   bool Turn();
   bool Stopping() const { return state_.cancelRequested || state_.StopWanted(); }
   bool EnsureFile();
@@ -129,20 +138,24 @@ class TransferLoop {
   std::string refusal_;  // why a redirect was not followed
   long osError_ = 0;     // the system's error number for the last request
   bool writeFailed_ = false;
+  // curl frames the body itself, so the connection can serve the next
+  // request, unless it reads the answer's length otherwise than we do.
+  bool ignoreLength_ = false;
+  bool lengthReadOtherwise_ = false;
+  CURL* easy_ = nullptr;
 };
 
 void TransferLoop::Configure(CURL* easy, const std::string& url) {
   ApplyCommonOptions(easy, url, state_.limits);
   curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
-  // Redirects are followed here, one request each: with Content-Length
-  // ignored, curl could not tell where the body of a redirect on a kept
-  // connection ends.
+  // Redirects are followed here, one request each, so every hop is checked.
   curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
-  curl_easy_setopt(easy, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
+  curl_easy_setopt(easy, CURLOPT_IGNORE_CONTENT_LENGTH, ignoreLength_ ? 1L : 0L);
   curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, TakeBody);
   curl_easy_setopt(easy, CURLOPT_WRITEDATA, &inbox_);
   curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, ResponseHeaders::Collect);
   curl_easy_setopt(easy, CURLOPT_HEADERDATA, &headers_);
+  headers_.SetHandle(easy);
 }
 
 // The GET of the control's Url, through its redirects, up to the end of the
@@ -150,11 +163,15 @@ void TransferLoop::Configure(CURL* easy, const std::string& url) {
 HttpSession::Outcome TransferLoop::Fetch() {
   std::string url = state_.url;
   for (int hops = 0;; ++hops) {
-    CURL* easy = state_.session->Fresh();
+    CURL* easy = easy_ = state_.session->Fresh();
     Configure(easy, url);
     HttpSession::Outcome outcome = state_.session->Perform(limit_, [this] { return Turn(); });
     curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osError_);
     if (stop_ != Stop::kNone) return outcome;
+    if (AskAgainIgnoringLength(outcome)) {
+      --hops;
+      continue;
+    }
     if (bodyArrived_) return {};
     std::string next = headers_.RedirectTo();
     if (next.empty() || limit_.Exceeded()) return outcome;
@@ -207,7 +224,9 @@ std::string TransferLoop::WhyNotReceived(const HttpSession::Outcome& outcome) co
   // A connection closed early shows best as the part of the body missing.
   std::string shortBody = WhyNotWhole();
   if (!shortBody.empty()) return shortBody;
-  if (outcome.result == CURLE_OK) return "Server's answer ended early";
+  // Cut off inside its headers: curl may call that a body ended early.
+  bool cutInHeaders = outcome.result == CURLE_PARTIAL_FILE && !headers_.FinalAnswerBegan();
+  if (outcome.result == CURLE_OK || cutInHeaders) return "Server's answer ended early";
   return FailureText(outcome.result, osError_);
 }
 
@@ -225,10 +244,39 @@ std::string TransferLoop::WhyNotWhole() const {
   return {};
 }
 
+// Whether curl takes the body to be as long as we do. A length header that
+// is no plain number is read as none here; curl may refuse it or read its
+// leading digits.
+bool TransferLoop::LengthReadAlike(CURL* easy) {
+  if (ignoreLength_) return true;
+  inbox_.ReadFraming();
+  curl_off_t length = -1;
+  curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+  if (inbox_.framing.unusable) return false;
+  if (!inbox_.framing.length) return length < 0;
+  return length >= 0 && static_cast<uint64_t>(length) == *inbox_.framing.length;
+}
+
+// Such an answer is asked for once more with curl told to ignore the length
+// (on a connection of its own), before anything of it was handed on.
+bool TransferLoop::AskAgainIgnoringLength(const HttpSession::Outcome& outcome) {
+  if (ignoreLength_ || file_ || limit_.Exceeded()) return false;
+  if (!lengthReadOtherwise_ && outcome.result != CURLE_WEIRD_SERVER_REPLY) return false;
+  ignoreLength_ = true;
+  lengthReadOtherwise_ = false;
+  headers_ = ResponseHeaders();
+  inbox_.Clear();
+  return true;
+}
+
 // Runs after every network poll.
 bool TransferLoop::Turn() {
   // Only where it leads is wanted of a redirect, not its body.
   if (!headers_.RedirectTo().empty()) return false;
+  if (headers_.FinalAnswerBegan() && !file_ && !LengthReadAlike(easy_)) {
+    lengthReadOtherwise_ = true;
+    return false;
+  }
   if (headers_.FinalAnswerBegan() && !EnsureFile()) return false;
   if (file_ && !HandOn(false)) return false;
   // A server may keep the connection open after the body.

@@ -139,6 +139,8 @@ int QtGrid::RowCount() const { return model_->rowCount(); }
 
 std::string QtGrid::CellText(int row, int column) const { return model_->Text(row, column); }
 
+void QtGrid::RowsChanged(int first, int last) { model_->RowsChanged(first, last); }
+
 void QtGrid::SetCellText(int row, int column, const std::string& text) {
   model_->SetText(row, column, text);
 }

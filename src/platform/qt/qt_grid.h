@@ -42,6 +42,7 @@ class QtGrid : public QObject, public Grid {
   int RowCount() const override;
   std::string CellText(int row, int column) const override;
   void SetCellText(int row, int column, const std::string& text) override;
+  void RowsChanged(int first, int last) override;
   bool IsRowSelected(int row) const override;
   void SetRowSelected(int row, bool selected) override;
   std::vector<GridCellRef> SelectedCells() const override;

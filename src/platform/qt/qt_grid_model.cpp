@@ -92,6 +92,12 @@ std::string GridModel::Text(int row, int column) const {
   return field ? *field : std::string();
 }
 
+void GridModel::RowsChanged(int first, int last) {
+  if (!copy_ || first < 0 || last < first || last >= rowCount()) return;
+  emit dataChanged(index(first, 0), index(last, kGridColumnCount - 1),
+                   {Qt::DisplayRole, Qt::EditRole, Qt::ToolTipRole});
+}
+
 void GridModel::SetText(int row, int column, const std::string& text) {
   DisplayRow* record = RowAt(row);
   if (!record) return;

@@ -45,6 +45,8 @@ class GridModel : public QAbstractTableModel {
   std::string Text(int row, int column) const;
   // An engine write: no edit events. Repaints only the changed cell.
   void SetText(int row, int column, const std::string& text);
+  // Repaints rows whose texts the engine changed in the copy itself.
+  void RowsChanged(int first, int last);
 
   bool IsRowSelected(int row) const;
   void SetRowSelected(int row, bool selected);
