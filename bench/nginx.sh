@@ -9,6 +9,14 @@ bench_need() {  # command package
   $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$2" >/dev/null
 }
 
+# A private runtime folder, in memory like a desktop's /run/user/UID.
+bench_runtime_dir() {
+  local dir=/dev/shm/reelcatch-bench-$$
+  [ -d /dev/shm ] && [ -w /dev/shm ] || dir=$1/run
+  mkdir -p "$dir" && chmod 700 "$dir"
+  echo "$dir"
+}
+
 bench_free_port() {
   python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'
 }
@@ -40,7 +48,7 @@ http {
 }
 CONF
   /usr/sbin/nginx -c "$dir/nginx.conf" -p "$dir" 2>/dev/null
-  trap "kill \$(cat '$dir/nginx.pid' 2>/dev/null) 2>/dev/null; rm -rf '$dir'" EXIT
+  trap "kill \$(cat '$dir/nginx.pid' 2>/dev/null) 2>/dev/null; rm -rf '$dir' /dev/shm/reelcatch-bench-$$" EXIT
   BENCH_URL="http://127.0.0.1:$port"
 }
 

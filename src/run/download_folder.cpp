@@ -179,12 +179,17 @@ bool PartFile::Flush() {
   return true;
 }
 
-bool PartFile::Rename(const std::string& finalName) {
+bool PartFile::NameTaken(const std::string& finalName) const {
+  struct stat info {};
+  return fstatat(folder_.Descriptor(), finalName.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+bool PartFile::Rename(const std::string& finalName, bool durable) {
   const int dir = folder_.Descriptor();
   if (fd_ < 0) return Fail(ENOENT);
   if (renameat(dir, name_.c_str(), dir, finalName.c_str()) != 0) return Fail(errno);
   // The name is given; a folder that cannot be flushed does not take it back.
-  fsync(dir);
+  if (durable) fsync(dir);
   return true;
 }
 

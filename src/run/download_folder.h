@@ -62,11 +62,13 @@ class PartFile {
   // emptied, or a new one. A descriptor of its own that the transfer owns
   // and closes (the lock stays here), or -1 with errno set.
   int OpenForWriting();
+  // Whether something in the folder already has this name.
+  bool NameTaken(const std::string& finalName) const;
   // Puts what was written on the disk, before it may replace an older file.
   bool Flush();
   // Gives the written file its final name, replacing an older file of that
-  // name, and puts the folder's new entry on the disk.
-  bool Rename(const std::string& finalName);
+  // name; durable puts the folder's new entry on the disk as well.
+  bool Rename(const std::string& finalName, bool durable);
   // Removes the partial file; never anything that took its place.
   void Remove();
 

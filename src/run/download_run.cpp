@@ -292,11 +292,14 @@ std::string DownloadRun::TransferFailure(bool completed, const std::string& file
 // Empty when the file has its name and is on the disk.
 std::string DownloadRun::GiveFinalName(PartFile& part, FolderIdentity folder,
                                        const std::string& name) {
-  if (!part.Flush()) {
+  // Flushing costs a wait on the disk per file; it is only needed where a
+  // crash could otherwise cost the user an older file of that name.
+  const bool replacing = part.NameTaken(name);
+  if (replacing && !part.Flush()) {
     if (LacksSpace(part.Problem())) part.Remove();
     return WriteFailure(part.Problem());
   }
-  if (!part.Rename(name)) {
+  if (!part.Rename(name, replacing)) {
     return reasons::kNotRenamed + SystemText(part.Problem());
   }
   finished_.emplace(folder, name);
