@@ -49,11 +49,6 @@ class Desktop : public ::testing::Test {
     for (QString name : {"Main.qml", "reelcatch.png"})
       ASSERT_TRUE(QFile::copy(REELCATCH_SOURCE_DIR "/face/" + name, Path("program/" + name)));
   }
-  void TearDown() override {
-    frm_.reset();
-    host_.reset();
-  }
-
   // Monitoring off: no watcher is started.
   void Start() {
     CRegister().REGSaveSetting(kHkeyCurrentUser, kSettingsKey, kUrlMonValue, "False");
