@@ -29,8 +29,8 @@ function(reelcatch_add_test source)
     PROPERTIES LABELS ${kind} ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
   # The programs once more under a locale that writes a decimal comma
   # (scripts/install-deps generates it): numbers the engine writes and reads
-  # must not follow the user's locale.
-  if(kind STREQUAL "e2e" OR kind STREQUAL "gui")
+  # must not follow the user's locale. Of the gui programs, those that show numbers.
+  if(kind STREQUAL "e2e" OR source MATCHES "gui/(qt_grid|shell_desktop_download)_test")
     gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST TEST_PREFIX "comma_locale."
       PROPERTIES LABELS ${kind} ENVIRONMENT "LC_ALL=de_DE.UTF-8")
   endif()
@@ -60,16 +60,9 @@ add_executable(reelcatch-sample-site tests/demo/sample_site_server.cpp)
 target_link_libraries(reelcatch-sample-site PRIVATE reelcatch_test_support)
 
 # Tests that run the programs need them built first.
-foreach(test_target IN ITEMS gui_monitor_watcher_test)
-  if(TARGET ${test_target} AND TARGET reelcatch-clip)
-    add_dependencies(${test_target} reelcatch-clip)
-  endif()
-endforeach()
-foreach(test_target IN ITEMS gui_shell_single_instance_test gui_monitor_watcher_test)
-  if(TARGET ${test_target} AND TARGET reelcatch)
-    add_dependencies(${test_target} reelcatch)
-  endif()
-endforeach()
+if(TARGET gui_shell_processes_test)
+  add_dependencies(gui_shell_processes_test reelcatch reelcatch-clip)
+endif()
 file(GLOB e2e_tests CONFIGURE_DEPENDS tests/e2e/*_test.cpp)
 foreach(source IN LISTS e2e_tests)
   get_filename_component(name ${source} NAME_WE)

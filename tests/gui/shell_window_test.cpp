@@ -1,0 +1,187 @@
+// The program's window on the desktop: the face's controls and variables, the
+// window hook, and the tray icon and menu. scripts/test-desktop-x11 runs
+// TrayTest.* again under a window manager.
+#include <QSpontaneKeyEvent>
+#include <set>
+
+#include "desktop.h"
+
+namespace reelcatch {
+namespace {
+
+using testing::Strings;
+using FaceTest = testing::Desktop;
+using TrayTest = testing::Desktop;
+
+TEST_F(FaceTest, EveryControlRaisesItsCommandAsTheRunAllows) {
+  struct Case {
+    const char *page, *item, *command;  // command: nullptr for none
+    bool running = false;
+  };
+  // The controls with logic of their own, and one plain button.
+  const Case cases[] = {
+      {"home", "downloadsTab", "IDC_FS_Download"},
+      {"home", "minimizeButton", "IDC_FS_Minimize"},
+      {"downloads", "startButton", "IDC_FS_startDownload"},
+      {"downloads", "stopButton", nullptr},
+      {"downloads", "startButton", nullptr, true},
+      {"downloads", "stopButton", "IDC_FS_stopDownload", true},
+      {"downloads", "watchSwitch", "ID_FS_autoDownloadCheck"},
+      {"downloads", "watchSwitch", "ID_FS_autoDownloadUncheck"},
+  };
+  Start();
+  Strings commands;
+  Face().SetCommandHandler([&](std::string command, std::string) { commands.push_back(command); });
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.item) + (c.running ? ", running" : ""));
+    commands.clear();
+    Face().SetVariable("_root.page", c.page);
+    for (const char* name : {"_root.downloadBtn", "_root.startDownload", "_root.downloadTab"})
+      Face().SetVariable(name, c.running ? "0" : "1");
+    Click(c.item);
+    // A press on the title bar, away from its buttons, ends every row.
+    Click("titleBar", {150, 8});
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return commands.size() && commands.back() == "IDC_FS_Drag"; }));
+    EXPECT_EQ(commands, (c.command ? Strings{c.command, "IDC_FS_Drag"} : Strings{"IDC_FS_Drag"}));
+  }
+}
+
+// Points of the window: the grid lies at 40, 220, 575 x 178.
+const QPoint kOverGrid(300, 330), kOverFace(320, 120);
+
+TEST_F(FaceTest, WheelScrollsTheFocusedGridOneRowPerTurnAndRightPressesMissTheFace) {
+  Start();
+  for (int i = 0; i < 40; ++i) Add("http://www.youtube.com/watch?v=" + std::to_string(i));
+  OpenDownloadsPage();
+  // Notes the input that reaches the face's content: its kind, and its button or key.
+  struct Spy : QObject {
+    bool eventFilter(QObject*, QEvent* event) override {
+      auto* mouse = dynamic_cast<QMouseEvent*>(event);
+      auto* key = dynamic_cast<QKeyEvent*>(event);
+      seen.insert({event->type(), mouse ? int(mouse->button()) : key ? key->key() : 0});
+      return false;
+    }
+    std::set<std::pair<int, int>> seen;
+  } spy;
+  Face().quickWindow()->installEventFilter(&spy);
+  struct Case {
+    const char* name;
+    QPoint at, angle;
+    int rowsMoved;  // towards the end
+    bool gridFocused = true, unhooked = false, menuOpen = false;
+  } const cases[] = {
+      {"a notch towards the user, over the grid", kOverGrid, {0, -120}, 1},
+      {"a notch away, over the face", kOverFace, {0, 120}, -1},
+      {"the face focused", kOverGrid, {0, -120}, 0, false},
+      {"unhooked, over the face", kOverFace, {0, -120}, 0, true, true},
+      // An open menu takes the wheel, though the grid keeps the focus.
+      {"the tray menu open", kOverGrid, {0, -120}, 0, true, false, true},
+  };
+  QTableView& table = Grid().View();
+  QWindow* window = Window().windowHandle();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.gridFocused ? table.setFocus() : Face().setFocus();
+    ASSERT_EQ(Grid().HasFocus(), c.gridFocused);
+    table.verticalScrollBar()->setValue(10);
+    spy.seen.clear();
+    if (c.menuOpen) Tray().Menu().popup(QPoint(0, 0));
+    if (c.unhooked) Window().StopHook();
+    // As the desktop delivers it: to the window, which hands it to the widget under the mouse.
+    QWheelEvent turn(c.at, c.at, {}, c.angle, {}, {}, Qt::NoScrollPhase, false);
+    QSpontaneKeyEvent::setSpontaneous(&turn);
+    QApplication::instance()->notify(window, &turn);
+    Tray().Menu().hide();
+    // The face never sees a right press or the menu key while hooked.
+    Face().setFocus();
+    QTest::mouseDClick(window, Qt::RightButton, {}, kOverFace);
+    QTest::keyClick(window, Qt::Key_Menu);
+    Window().StartHook();
+    EXPECT_EQ(table.rowAt(0) - 10, c.rowsMoved);
+    // Whatever the focus, the face still gets the turns made over it.
+    EXPECT_EQ(spy.seen.count({QEvent::Wheel, 0}), c.at == kOverFace ? 1u : 0u);
+    auto seen = [&](int type, int what) { return spy.seen.count({type, what}); };
+    using E = QEvent;
+    EXPECT_EQ(seen(E::MouseButtonRelease, Qt::RightButton) + seen(E::KeyRelease, Qt::Key_Menu), 2u);
+    size_t presses = seen(E::MouseButtonPress, Qt::RightButton) + seen(E::KeyPress, Qt::Key_Menu);
+    EXPECT_EQ(presses + seen(E::MouseButtonDblClick, Qt::RightButton), c.unhooked ? 3u : 0u);
+  }
+}
+
+// Under a window manager, minimising, restoring and hiding are the desktop's doing.
+TEST_F(TrayTest, PressesAndItemsReachTheProgramAndBringTheWindowBackFromEveryState) {
+  enum From { kHidden, kMinimised, kHiddenMinimised, kRestoredHidden, kCovered };
+  enum Act { kDoubleClick, kLeftPress, kRightPress, kFirstItem };
+  struct Case {
+    const char* name;
+    int start, act;
+  } const cases[] = {
+      {"double-click, minimised", kMinimised, kDoubleClick},
+      {"double-click, hidden while minimised", kHiddenMinimised, kDoubleClick},
+      {"double-click, restored from the taskbar, hidden", kRestoredHidden, kDoubleClick},
+      {"double-click, behind another window", kCovered, kDoubleClick},
+      {"left press, hidden", kHidden, kLeftPress},
+      {"right press, hidden", kHidden, kRightPress},
+      {"first item, restored from the taskbar, hidden", kRestoredHidden, kFirstItem},
+  };
+  Start();
+  auto activate = [&](auto reason) { emit Tray().Icon().activated(reason); };
+  auto clickItem = [&](const char* caption) {
+    for (QAction* item : Tray().Menu().actions()) {
+      QPoint at = Tray().Menu().actionGeometry(item).center();
+      if (item->text() == caption) QTest::mouseClick(&Tray().Menu(), Qt::LeftButton, {}, at);
+    }
+  };
+  auto inFront = [&] {
+    return Window().isVisible() && QGuiApplication::focusWindow() == Window().windowHandle();
+  };
+  auto exposed = [&] { return Window().windowHandle()->isExposed(); };
+  bool wm = QGuiApplication::platformName() == "xcb" &&
+            !QStandardPaths::findExecutable("wmctrl").isEmpty();
+  QWidget other;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    other.hide();
+    Window().showNormal();
+    Window().activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor(inFront));
+    if (c.start != kHidden && c.start != kCovered) Window().Minimize();
+    if (c.start == kRestoredHidden && wm) {
+      ASSERT_TRUE(QTest::qWaitFor([&] { return !exposed(); }));
+      QProcess::execute("wmctrl", {"-i", "-a", QString::number(Window().winId())});
+      ASSERT_TRUE(QTest::qWaitFor(exposed));
+    }
+    if (c.start == kRestoredHidden && !wm)
+      Window().windowHandle()->setWindowStates(Qt::WindowNoState);
+    if (c.start != kMinimised && c.start != kCovered) Window().Hide();
+    if (c.start == kCovered) other.show(), other.activateWindow();
+    ASSERT_TRUE(c.start != kCovered || QTest::qWaitFor([&] { return !inFront(); }));
+    // A stale mark, as the menu was left last time.
+    Tray().SetMonitorChecked(true);
+    activate(c.act == kDoubleClick ? QSystemTrayIcon::DoubleClick
+             : c.act == kLeftPress ? QSystemTrayIcon::Trigger
+                                   : QSystemTrayIcon::Context);
+    EXPECT_EQ(Tray().Menu().isVisible(), c.act == kRightPress || c.act == kFirstItem);
+    EXPECT_TRUE(c.act != kRightPress || !Tray().MonitorChecked()) << "the menu's mark is stale";
+    if (c.act == kFirstItem) clickItem("Reelcatch");
+    bool back = c.act == kDoubleClick || c.act == kFirstItem;
+    EXPECT_EQ(QTest::qWaitFor([&] { return inFront() && exposed(); }, back ? 5000 : 0), back);
+    EXPECT_FALSE(back && Window().IsMinimized());
+  }
+  // The monitor item acts on the mark the menu showed, not on the one its click left.
+  for (bool on : {true, false}) {
+    activate(QSystemTrayIcon::Context);
+    clickItem("Monitor Video URL's in Clipboard");
+    EXPECT_EQ(frm_->CurrentSettings().URLMon, on);
+    EXPECT_EQ(Face().GetVariable("_root.autoToDownloadList_CB"), on ? "1" : "0");
+  }
+  // A close from the desktop goes to the program, which decides.
+  int asked = 0;
+  Window().SetCloseHandler([&] { ++asked; });
+  Window().close();
+  EXPECT_TRUE(asked == 1 && Window().IsVisible());
+}
+
+}  // namespace
+}  // namespace reelcatch
