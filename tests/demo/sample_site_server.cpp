@@ -10,13 +10,12 @@
 int main() {
   using namespace reelcatch::test;
   ScriptedServer server;
-  SampleSite site = MakeSampleSite(server.Url(""));
-  ServeSampleSite(server, site);
   std::printf("%s\n", server.Url("").c_str());
-  for (const SampleVideo& video : site.videos) std::printf("%s\n", video.pageAddress.c_str());
+  for (const SampleVideo& video : ServeSampleSite(server)) {
+    std::printf("%s\n", video.pageAddress.c_str());
+  }
   std::fflush(stdout);
-  std::string line;
-  while (std::getline(std::cin, line)) {
+  for (std::string line; std::getline(std::cin, line);) {
   }
   return 0;
 }
