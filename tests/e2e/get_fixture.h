@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -97,6 +98,11 @@ class GetTest : public ::testing::Test {
     auto child = Start(args, env);
     int status = child->Wait();
     return {status, child->Stdout(), child->Stderr()};
+  }
+  // Waits, reading the child's output, until done() holds.
+  static void WaitFor(ChildProcess& child, const std::function<bool()>& done) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!done() && std::chrono::steady_clock::now() < deadline) child.Pump();
   }
   // Serves a page the AngryAlien rule turns into the video at path; its address.
   std::string Page(const std::string& name, const std::string& path, Response video) {

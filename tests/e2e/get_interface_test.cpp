@@ -16,62 +16,58 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST_F(GetTest, DownloadsAVideoFromEachOfTheTwelveSites) {
+// A video from a page of each of the twelve sites, then every kind of failure.
+TEST_F(GetTest, DownloadsFromEverySiteAndNamesEveryFailure) {
   std::vector<SampleVideo> site = ServeSampleSite(server);
+  server.Route("/youtube.com/watch?v=nothing", Response::Ok("<html>no player here</html>"));
   std::vector<std::string> args = {"-d", videos.string()};
   std::string listed;
-  Tree files;
+  Tree files = {{"cut.flv", Describe("older")},
+                {"gone.flv", Describe("older")},
+                {"cut.flv.part", Describe(std::string(10000, 'x'))},
+                {"gone.flv.part", Describe("no such video")}};
   for (const SampleVideo& video : site) {
     args.push_back(video.pageAddress);
     listed += video.fileName + "|Complete|" + video.sizeText + "\n";
     files[video.fileName] = Describe(video.bytes);
   }
-  RunResult run = Run(args);
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(Listed(run.out), listed);
-  EXPECT_TRUE(run.out.starts_with("1\t" + site[0].pageAddress + "\t")) << run.out;
-  EXPECT_EQ(ReadTree(videos), files);
-  // A server that gives no size shows the bytes received so far.
-  EXPECT_NE(run.err.find("so far.."), std::string::npos) << run.err;
-}
-
-TEST_F(GetTest, NamesEveryKindOfFailureAndKeepsTheOlderFiles) {
-  std::vector<SampleVideo> site = ServeSampleSite(server);
-  server.Route("/youtube.com/watch?v=nothing", Response::Ok("<html>no player here</html>"));
-  std::string cut = Page("cut", "/cut.flv",
-                         Response::Head("HTTP/1.1 200 OK", {{"Content-Length", "50000"}})
-                             .Send(std::string(10000, 'x')));
-  std::string gone =
-      Page("gone", "/gone.flv", Response::WithStatus("HTTP/1.1 404 Not Found", "no such video"));
+  for (std::string address : {site[3].pageAddress, std::string("http://example.org/x"),
+                              server.Url("/youtube.com/watch?v=nothing"),
+                              std::string("http://127.0.0.1:1/dailymotion.com/video/x")}) {
+    args.push_back(address);  // the first is listed already
+  }
+  args.push_back(Page("cut", "/cut.flv",
+                      Response::Head("HTTP/1.1 200 OK", {{"Content-Length", "50000"}})
+                          .Send(std::string(10000, 'x'))));
+  args.push_back(
+      Page("gone", "/gone.flv", Response::WithStatus("HTTP/1.1 404 Not Found", "no such video")));
   fs::create_directories(videos);
   WriteFile(videos / "cut.flv", "older");
   WriteFile(videos / "gone.flv", "older");
 
-  RunResult run =
-      Run(Args({site[3].pageAddress, site[3].pageAddress, "http://example.org/not-a-video-site",
-                server.Url("/youtube.com/watch?v=nothing"),
-                "http://127.0.0.1:1/dailymotion.com/video/x", cut, gone}));
+  RunResult run = Run(args);
 
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(Listed(run.out),
-            "angry.flv|Complete|2.9 KB\nUn supported link|ERROR|????\nProcess failed.|ERROR|????\n"
-            "Waiting (Auto Detect)|ERROR|????\ncut.flv|ERROR|48.8 KB\ngone.flv|ERROR|13 Bytes\n");
-  EXPECT_EQ(run.err,
-            "[2] ERROR: Link is not supported\n[3] ERROR: No video found on the page\n"
-            "[4] ERROR: Page not fetched: Connection refused\n"
-            "[5] ERROR: Body ended after 10000 of 50000 bytes\n[6] ERROR: HTTP 404 Not Found\n");
-  EXPECT_EQ(ReadTree(videos), (Tree{{"angry.flv", Describe(site[3].bytes)},
-                                    {"cut.flv", Describe("older")},
-                                    {"cut.flv.part", Describe(std::string(10000, 'x'))},
-                                    {"gone.flv", Describe("older")},
-                                    {"gone.flv.part", Describe("no such video")}}));
+  EXPECT_TRUE(run.out.starts_with("1\t" + site[0].pageAddress + "\t")) << run.out;
+  EXPECT_EQ(Listed(run.out), listed +
+                                 "Un supported link|ERROR|????\nProcess failed.|ERROR|????\n"
+                                 "Waiting (Auto Detect)|ERROR|????\ncut.flv|ERROR|48.8 KB\n"
+                                 "gone.flv|ERROR|13 Bytes\n");
+  for (const char* line :
+       {"[13] ERROR: Link is not supported\n", "[14] ERROR: No video found on the page\n",
+        "[15] ERROR: Page not fetched: Connection refused\n",
+        "[16] ERROR: Body ended after 10000 of 50000 bytes\n", "[17] ERROR: HTTP 404 Not Found\n",
+        "so far.."}) {  // a server that gives no size shows the bytes received so far
+    EXPECT_NE(run.err.find(line), std::string::npos) << line << run.err;
+  }
+  EXPECT_EQ(ReadTree(videos), files);
 }
 
 struct Interrupt {
   const char* name;
-  bool pageDrips, headDrips, videoDrips;
-  size_t requests;  // made once the program waits where the row wants it
-  size_t part;      // the partial file's size then
+  std::string drips;  // what never finishes: "page", "head", "video", or "" (the video held)
+  size_t requests;    // made once the program waits where the row wants it
+  size_t part;        // the partial file's size then
   std::string listed;
 
   friend std::ostream& operator<<(std::ostream& out, const Interrupt& c) { return out << c.name; }
@@ -83,24 +79,23 @@ class CtrlC : public GetTest, public ::testing::WithParamInterface<Interrupt> {}
 // to wait an hour: only the stop can end the wait.
 TEST_P(CtrlC, EndsEveryWaitAndKeepsTheOlderFile) {
   const Interrupt& c = GetParam();
-  Response dripping = Response::Head("HTTP/1.1 200 OK").Drip("<p>", 100ms);
-  Response video = Response::Head("HTTP/1.1 200 OK", {{"Content-Length", "1000000"}})
-                       .Send(std::string(30000, 'y'))
-                       .Hold();
-  std::string page = Page("slow", "/slow.flv", c.videoDrips ? dripping : video);
-  if (c.pageDrips) server.Route("/angryalien.com/slow", dripping);
-  if (c.headDrips) {
-    server.RouteHead("/slow.flv", Response::Raw("HTTP/1.1 200 OK\r\n").Drip("X-A: b\r\n", 100ms));
-  }
+  Response drip = Response::Head("HTTP/1.1 200 OK").Drip("<p>", 100ms);
+  std::string page =
+      Page("slow", "/slow.flv",
+           c.drips == "video" ? drip
+                              : Response::Head("HTTP/1.1 200 OK", {{"Content-Length", "1000000"}})
+                                    .Send(std::string(30000, 'y'))
+                                    .Hold());
+  if (c.drips == "page") server.Route("/angryalien.com/slow", drip);
+  if (c.drips == "head")
+    server.RouteHead("/slow.flv", Response::Raw("HTTP/1.1 200 OK\r\n").Drip("X: b\r\n", 100ms));
   fs::create_directories(videos);
   WriteFile(videos / "slow.flv", "the older file");
   auto child = Start(Args({page}, {"--wait", "3600"}));
-  auto deadline = std::chrono::steady_clock::now() + 60s;
-  while ((server.Requests().size() < c.requests ||
-          ReadFile(videos / "slow.flv.part").size() != c.part) &&
-         std::chrono::steady_clock::now() < deadline) {
-    child->Pump();
-  }
+  WaitFor(*child, [&] {
+    return server.Requests().size() >= c.requests &&
+           ReadFile(videos / "slow.flv.part").size() == c.part;
+  });
 
   child->Signal(SIGINT);
   ASSERT_EQ(child->Wait(), 130) << child->Stderr();
@@ -112,35 +107,31 @@ TEST_P(CtrlC, EndsEveryWaitAndKeepsTheOlderFile) {
 }
 
 // Whole reads of 2048 bytes reach the file; the last partial one waits for bytes that never come.
-INSTANTIATE_TEST_SUITE_P(Waits, CtrlC,
-                         ::testing::Values(Interrupt{"ForThePage", true, false, false, 2, 0,
-                                                     "Waiting (Auto Detect)|Cancelled|????\n"},
-                                           Interrupt{"ForTheHead", false, true, false, 3, 0,
-                                                     "Waiting (Auto Detect)|Cancelled|????\n"},
-                                           Interrupt{"ForTheVideo", false, false, true, 4, 0,
-                                                     "slow.flv|Cancelled|0\n"},
-                                           Interrupt{"DuringTheTransfer", false, false, false, 4,
-                                                     28672, "slow.flv|Cancelled|976.6 KB\n"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Waits, CtrlC, ::testing::Values(
+    Interrupt{"ForThePage", "page", 2, 0, "Waiting (Auto Detect)|Cancelled|????\n"},
+    Interrupt{"ForTheHead", "head", 3, 0, "Waiting (Auto Detect)|Cancelled|????\n"},
+    Interrupt{"ForTheVideo", "video", 4, 0, "slow.flv|Cancelled|0\n"},
+    Interrupt{"DuringTheTransfer", "", 4, 28672, "slow.flv|Cancelled|976.6 KB\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST_F(GetTest, AnswersLookUpsAndUsageErrors) {
   std::vector<SampleVideo> site = ServeSampleSite(server);
   const std::string page = "http://youtube.com/";
+  const Tree before = ReadTree(root.Path());
   struct Case {
     std::vector<std::string> args;
     int status;
     std::string out;
     std::string err = "";  // a part of it
   } cases[] = {
-      {{"--site", "http://www.YouTube.com/watch?v=1", "http://x.org/", "blip.tv"},
-       0,
+      // clang-format off
+      {{"--site", "http://www.YouTube.com/watch?v=1", "http://x.org/", "blip.tv"}, 0,
        "2\n-1\n10\n"},
       {{"--resolve", site[4].pageAddress, "http://x.org/", "http://127.0.0.1:1/blip.tv/x",
-        server.Url("/blip.tv/missing")},
-       0,
-       server.Url("/media/that.wmv") + "\n-1\n-2\n0\n"},
-      {{"--info", server.Url("/media/google?id=7&fmt=flv")},
-       0,
+        server.Url("/blip.tv/missing")}, 0, server.Url("/media/that.wmv") + "\n-1\n-2\n0\n"},
+      {{"--info", server.Url("/media/google?id=7&fmt=flv")}, 0,
        "FileExists: True\nLastModified: Not Available\nFileSize: 70000\n"
        "RemoteFileName: \"google-video.mp4\"\nRemoteFileType: x-flv\n"},
       {{"--version"}, 0, "Version 1.0.0.0\n"},
@@ -151,21 +142,16 @@ TEST_F(GetTest, AnswersLookUpsAndUsageErrors) {
       {{"--wait", "0", page}, 2, "", "--wait needs a number of seconds"},
       {{"-d", "videos\x1b[2J", page}, 2, "", "control character"},
       {{"--dir=a\nb", page}, 2, "", "control character"},
-      {{"-d",
-        "a\xc2\x9b"
-        "b",
-        page},
-       2,
-       "",
-       "control character"},
+      {{"-d", "a\xc2\x9b" "b", page}, 2, "", "control character"},
+      // clang-format on
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.args.empty() ? "" : c.args[0]);
     RunResult run = Run(c.args);
-    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.status, c.status) << run.err;
     EXPECT_EQ(run.out, c.out);
     EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
   }
+  EXPECT_EQ(After(), before) << "a page file is left";
 }
 
 // A page far over the limit is neither kept on disk nor held in memory.

@@ -18,8 +18,7 @@ std::string ProgramLocale() {
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
                            const std::vector<std::string>& env, const ChildSetup& setup) {
-  int out[2];
-  int err[2];
+  int out[2], err[2];
   if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return;
   pid_ = fork();
   if (pid_ == 0) {
@@ -27,22 +26,18 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     dup2(err[1], STDERR_FILENO);
     dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
     for (const std::string& entry : env) {
-      if (entry.find('=') == std::string::npos) {
-        unsetenv(entry.c_str());
-      } else {
-        putenv(const_cast<char*>(entry.c_str()));
-      }
+      entry.find('=') == std::string::npos ? unsetenv(entry.c_str())
+                                           : putenv(const_cast<char*>(entry.c_str()));
     }
     // An ignored signal stays ignored across exec.
     if (setup.ignoreFileSizeSignal) signal(SIGXFSZ, SIG_IGN);
     rlimit limit{};
     getrlimit(RLIMIT_FSIZE, &limit);
     limit.rlim_cur = setup.fileSizeLimit.value_or(limit.rlim_cur);
-    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
     std::vector<char*> argv = {const_cast<char*>(program.c_str())};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    execv(program.c_str(), argv.data());
+    if (setrlimit(RLIMIT_FSIZE, &limit) == 0) execv(program.c_str(), argv.data());
     _exit(127);
   }
   close(out[1]);
@@ -53,13 +48,9 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
 }
 
 ChildProcess::~ChildProcess() {
-  if (status_ == -1 && pid_ > 0) {
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-  }
-  for (int fd : fds_) {
-    if (fd >= 0) close(fd);
-  }
+  Signal(SIGKILL);
+  if (status_ == -1 && pid_ > 0) waitpid(pid_, nullptr, 0);
+  for (int fd : fds_) close(fd);
 }
 
 void ChildProcess::Signal(int signal) {
@@ -72,7 +63,7 @@ void ChildProcess::Pump() {
   std::string* into[2] = {&out_, &err_};
   char buffer[65536];
   for (int i = 0; i < 2; ++i) {
-    for (ssize_t got; fds_[i] >= 0 && (got = read(fds_[i], buffer, sizeof buffer)) > 0;) {
+    for (ssize_t got; (got = read(fds_[i], buffer, sizeof buffer)) > 0;) {
       into[i]->append(buffer, static_cast<size_t>(got));
     }
   }
@@ -80,13 +71,12 @@ void ChildProcess::Pump() {
 
 int ChildProcess::Wait(std::chrono::milliseconds limit) {
   auto deadline = std::chrono::steady_clock::now() + limit;
-  while (status_ == -1) {
+  for (int raw = 0; status_ == -1;) {
     Pump();
-    int raw = 0;
     if (waitpid(pid_, &raw, WNOHANG) == pid_) {
       status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
     } else if (std::chrono::steady_clock::now() > deadline) {
-      kill(pid_, SIGKILL);
+      Signal(SIGKILL);
       waitpid(pid_, nullptr, 0);
       status_ = -2;
       return -1;
@@ -99,11 +89,10 @@ int ChildProcess::Wait(std::chrono::milliseconds limit) {
 
 bool ChildProcess::WaitForStderr(const std::string& text, std::chrono::milliseconds limit) {
   auto deadline = std::chrono::steady_clock::now() + limit;
-  while (err_.find(text) == std::string::npos) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
+  while (err_.find(text) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
     Pump();
   }
-  return true;
+  return err_.find(text) != std::string::npos;
 }
 
 }  // namespace reelcatch::test

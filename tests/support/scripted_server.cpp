@@ -35,17 +35,9 @@ int Listen(uint16_t& port) {
 RecordedRequest Parse(const std::string& head) {
   RecordedRequest request;
   std::istringstream lines(head);
-  std::string line;
-  std::getline(lines, line);
-  std::istringstream(line) >> request.method >> request.target >> request.version;
-  while (std::getline(lines, line)) {
-    line.erase(line.find_last_not_of("\r") + 1);
-    size_t colon = line.find(':');
-    size_t value = line.find_first_not_of(" \t", colon + 1);
-    if (colon != std::string::npos) {
-      request.headers.emplace_back(line.substr(0, colon),
-                                   line.substr(std::min(value, line.size())));
-    }
+  lines >> request.method >> request.target >> request.version;
+  for (std::string name, value; std::getline(lines >> name, value, '\r');) {
+    request.headers.emplace_back(name.substr(0, name.size() - 1), value.substr(value.size() > 0));
   }
   return request;
 }
@@ -239,32 +231,27 @@ void ScriptedServer::Play(Connection& connection, const Response& response, bool
       more = connection.SendAll(std::string_view(block).substr(0, piece));
       left -= piece;
     }
-    if (step.kind == Response::kPause) more = Sleep(step.count);
-    if (step.kind == Response::kHold) more = Until([] { return false; });
-    if (step.kind == Response::kAwait) {
-      more = isHead || Until([&] { return openGates_.contains(step.text); });
+    if (step.kind == Response::kPause) more = Wait(step.count);
+    if (step.kind == Response::kHold) more = Wait(kForever);
+    if (step.kind == Response::kAwait && !isHead) {
+      more = Wait(kForever, [&] { return openGates_.contains(step.text); });
     }
     if (step.kind == Response::kAwaitRequest) {
-      more = Until([&] {
+      more = Wait(kForever, [&] {
         return std::any_of(requests_.begin(), requests_.end(),
                            [&](const RecordedRequest& r) { return r.target == step.text; });
       });
     }
-    while (step.kind == Response::kDrip && more) more = send(step.text) && Sleep(step.count);
+    while (step.kind == Response::kDrip && more) more = send(step.text) && Wait(step.count);
     if (!more) return;
   }
 }
 
-bool ScriptedServer::Until(const std::function<bool()>& done) const {
+bool ScriptedServer::Wait(uint64_t milliseconds, const std::function<bool()>& done) const {
   std::unique_lock lock(mutex_);
-  changed_.wait(lock, [&] { return stopping_ || done(); });
+  changed_.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                    [&] { return stopping_ || (done && done()); });
   return !stopping_;
-}
-
-bool ScriptedServer::Sleep(uint64_t milliseconds) const {
-  std::unique_lock lock(mutex_);
-  return !changed_.wait_for(lock, std::chrono::milliseconds(milliseconds),
-                            [&] { return stopping_; });
 }
 
 void ScriptedServer::Set(const std::string& key, Response response) {

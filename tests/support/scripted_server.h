@@ -118,9 +118,9 @@ class ScriptedServer {
   void Accept(int listener, bool secure);
   void Serve(Connection& connection);
   void Play(Connection& connection, const Response& response, bool isHead);
-  // Waits until done() holds; false when the server stops first.
-  bool Until(const std::function<bool()>& done) const;
-  bool Sleep(uint64_t milliseconds) const;
+  // Waits until done() holds or the time is up; false when the server stops first.
+  bool Wait(uint64_t milliseconds, const std::function<bool()>& done = nullptr) const;
+  static constexpr uint64_t kForever = uint64_t{1} << 30;  // twelve days
 
   std::unique_ptr<Tls> tls_;
   std::string certificateFile_;
