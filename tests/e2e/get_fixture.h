@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -53,10 +54,9 @@ inline std::string Listed(const std::string& out) {
   std::istringstream lines(out);
   std::string listed;
   for (std::string line; std::getline(lines, line);) {
-    std::vector<std::string> fields;
-    std::istringstream row(line + "\t");
-    for (std::string field; std::getline(row, field, '\t');) fields.push_back(field);
-    if (fields.size() == 5) listed += fields[2] + "|" + fields[3] + "|" + fields[4] + "\n";
+    line.erase(0, line.find('\t', line.find('\t') + 1) + 1);  // the number and the address
+    std::replace(line.begin(), line.end(), '\t', '|');
+    listed += line + "\n";
   }
   return listed;
 }
@@ -91,8 +91,8 @@ class GetTest : public ::testing::Test {
   }
   std::unique_ptr<ChildProcess> Start(const std::vector<std::string>& args,
                                       const std::vector<std::string>& env = {},
-                                      const ChildSetup& setup = {}) const {
-    return std::make_unique<ChildProcess>(kProgram, args, Env(env), setup);
+                                      std::optional<uint64_t> fileSizeLimit = {}) const {
+    return std::make_unique<ChildProcess>(kProgram, args, Env(env), fileSizeLimit);
   }
   RunResult Run(const std::vector<std::string>& args, const std::vector<std::string>& env = {}) {
     auto child = Start(args, env);

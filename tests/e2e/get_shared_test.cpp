@@ -1,6 +1,6 @@
 // reelcatch-get on a shared machine: a download folder another run or user
-// works in too, two runs at once, the page files of runs that ended, a full
-// list, and a saved download folder that could be cut short.
+// works in too, the page files of runs that ended, and a saved download
+// folder that could be cut short.
 #include <signal.h>
 #include <unistd.h>
 
@@ -8,7 +8,6 @@
 #include <set>
 
 #include "e2e/get_fixture.h"
-#include "list/download_list.h"
 #include "platform/process_start.h"
 #include "shell/hive_file.h"
 #include "shell/mod_settings.h"
@@ -122,35 +121,6 @@ TEST_F(GetTest, NewFileIsOnTheDiskBeforeItReplacesTheOlderOne) {
   EXPECT_NE(folderFlushed, std::string::npos) << trace;
 }
 
-// Run A's page comes in two parts, the second only after run B has asked for
-// B's video, that is after B fetched and read its own page.
-TEST_F(GetTest, TwoRunsAtOnceEachDownloadTheirOwnPagesVideo) {
-  const std::string head = "<html>" + std::string(3000, ' ');
-  const std::string tail = "<embed src=\"" + server.Url("/v/a.flv") + "\" />";
-  std::string a = Page("a", "/v/a.flv", Response::Ok("a video"));
-  std::string b = Page("b", "/v/b.flv", Response::Ok("b video"));
-  server.Route("/angryalien.com/a",
-               Response::Head("HTTP/1.1 200 OK",
-                              {{"Content-Length", std::to_string(head.size() + tail.size())}})
-                   .Send(head)
-                   .AwaitRequest("/v/b.flv")
-                   .Send(tail));
-
-  auto runA = Start(Args({a}, {"-d", (root / "videos-a").string()}));
-  WaitFor(*runA, [&] {
-    std::error_code none;
-    auto files = fs::directory_iterator(root / "run/reelcatch", none);
-    return std::any_of(begin(files), end(files),
-                       [](auto& f) { return f.path().extension() == ".pgd"; });
-  });
-  RunResult runB = Run(Args({b}, {"-d", (root / "videos-b").string()}));
-  EXPECT_EQ(runA->Wait(), 0) << runA->Stderr();
-
-  EXPECT_EQ(runB.status, 0) << runB.err;
-  EXPECT_EQ(ReadTree(root / "videos-a"), (Tree{{"a.flv", Describe("a video")}}));
-  EXPECT_EQ(ReadTree(root / "videos-b"), (Tree{{"b.flv", Describe("b video")}}));
-}
-
 // Page files named after processes that no longer run are a crash's
 // leftovers; one whose process id now belongs to another program, too.
 TEST_F(GetTest, PageFilesOfRunsThatEndedAreRemovedAtTheNextStart) {
@@ -175,28 +145,6 @@ TEST_F(GetTest, PageFilesOfRunsThatEndedAreRemovedAtTheNextStart) {
   std::set<std::string> names;
   for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename());
   EXPECT_EQ(names, kept);
-}
-
-// A full run over 32,767 items takes minutes; the addresses refused are
-// named before it starts, and one Ctrl-C ends it.
-TEST_F(GetTest, EveryAddressTheFullListRefusesIsNamed) {
-  std::vector<std::string> addresses;
-  for (int i = 0; i < DownloadList::kMaxItems + 3; ++i) {
-    addresses.push_back("http://example.invalid/" + std::to_string(i));
-  }
-  addresses.push_back(addresses.front());  // listed already: no room needed
-  std::string refused;
-  for (size_t i = DownloadList::kMaxItems; i + 1 < addresses.size(); ++i) {
-    refused += "List full: " + addresses[i] + "\n";
-  }
-  auto child = Start(Args(addresses));
-  ASSERT_TRUE(child->WaitForStderr(refused, 120s)) << child->Stderr().substr(0, 2000);
-  child->Signal(SIGINT);
-  EXPECT_EQ(child->Wait(), 130);
-  EXPECT_TRUE(child->Stderr().starts_with(refused)) << child->Stderr().substr(0, 2000);
-  EXPECT_EQ(child->Stderr().find("List full", refused.size()), std::string::npos);
-  EXPECT_EQ(std::count(child->Stdout().begin(), child->Stdout().end(), '\n'),
-            DownloadList::kMaxItems);
 }
 
 // A saved folder is cut at a NUL, and the cut path here is a file of the

@@ -47,9 +47,9 @@ bool PointHomeAt(const fs::path& home) {
   return setenv("REELCATCH_MEDIA_HOST", "", 1) == 0;
 }
 
-class RunFixture : public testing::Test {
+class Edits : public testing::TestWithParam<Edit> {
  public:
-  RunFixture() {
+  Edits() {
     frm->Control().SetTimeouts(10, 10);
     frm->Form_Load();
     frm->CurrentSettings().DownloadDir = (dir / "videos").string();
@@ -109,8 +109,6 @@ class RunFixture : public testing::Test {
   DownloadRun& run = frm->Run();
   std::map<char, std::string> statuses;
 };
-
-class Edits : public RunFixture, public testing::WithParamInterface<Edit> {};
 
 // Each item that finishes has its own video under its own name, and nothing is left half done.
 TEST_P(Edits, KeepTheRunOnItsOwnItem) {

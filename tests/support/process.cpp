@@ -17,7 +17,8 @@ std::string ProgramLocale() {
 }
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
-                           const std::vector<std::string>& env, const ChildSetup& setup) {
+                           const std::vector<std::string>& env,
+                           std::optional<uint64_t> fileSizeLimit) {
   int out[2], err[2];
   if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return;
   pid_ = fork();
@@ -30,10 +31,10 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
                                            : putenv(const_cast<char*>(entry.c_str()));
     }
     // An ignored signal stays ignored across exec.
-    if (setup.ignoreFileSizeSignal) signal(SIGXFSZ, SIG_IGN);
+    if (fileSizeLimit) signal(SIGXFSZ, SIG_IGN);
     rlimit limit{};
     getrlimit(RLIMIT_FSIZE, &limit);
-    limit.rlim_cur = setup.fileSizeLimit.value_or(limit.rlim_cur);
+    limit.rlim_cur = fileSizeLimit.value_or(limit.rlim_cur);
     std::vector<char*> argv = {const_cast<char*>(program.c_str())};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);

@@ -14,20 +14,16 @@ namespace reelcatch::test {
 // was given one (the suite's run under a decimal-comma locale), else C.
 std::string ProgramLocale();
 
-struct ChildSetup {
-  // The largest file it may write (RLIMIT_FSIZE), in bytes.
-  std::optional<uint64_t> fileSizeLimit;
-  // SIGXFSZ ignored, so a write past the limit fails instead of killing it.
-  bool ignoreFileSizeSignal = false;
-};
 
 // A program started by a test, with its output collected.
 class ChildProcess {
  public:
   // env entries ("NAME=value") are added to the test's own environment, in
-  // order; a bare "NAME" removes one.
+  // order; a bare "NAME" removes one. Past a file size limit a write fails
+  // (SIGXFSZ is ignored).
   ChildProcess(const std::string& program, const std::vector<std::string>& args,
-               const std::vector<std::string>& env = {}, const ChildSetup& setup = {});
+               const std::vector<std::string>& env = {},
+               std::optional<uint64_t> fileSizeLimit = std::nullopt);
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;

@@ -1,21 +1,16 @@
 #include "support/sample_site.h"
 
-#include <cstdint>
+#include <functional>
+#include <random>
 
 #include "support/scripted_server.h"
 
 namespace reelcatch::test {
 
 std::string SampleVideoBytes(const std::string& seed, size_t size) {
-  uint32_t state = 2166136261u;
-  for (char c : seed) state = (state ^ static_cast<unsigned char>(c)) * 16777619u;
+  std::minstd_rand random(static_cast<unsigned>(std::hash<std::string>{}(seed)));
   std::string bytes(size, '\0');
-  for (char& byte : bytes) {
-    state ^= state << 13;
-    state ^= state >> 17;
-    state ^= state << 5;
-    byte = static_cast<char>(state & 0xff);
-  }
+  for (char& byte : bytes) byte = static_cast<char>(random());
   return bytes;
 }
 

@@ -4,7 +4,6 @@
 #include <openssl/pem.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
-#include <strings.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -34,11 +33,7 @@ int Listen(uint16_t& port) {
 
 RecordedRequest Parse(const std::string& head) {
   RecordedRequest request;
-  std::istringstream lines(head);
-  lines >> request.method >> request.target >> request.version;
-  for (std::string name, value; std::getline(lines >> name, value, '\r');) {
-    request.headers.emplace_back(name.substr(0, name.size() - 1), value.substr(value.size() > 0));
-  }
+  std::istringstream(request.head = head) >> request.method >> request.target;
   return request;
 }
 
@@ -94,13 +89,6 @@ struct ScriptedServer::Connection {
   SSL* ssl;
   std::thread thread;
 };
-
-std::string RecordedRequest::Header(const std::string& name) const {
-  for (const auto& [key, value] : headers) {
-    if (strcasecmp(key.c_str(), name.c_str()) == 0) return value;
-  }
-  return "";
-}
 
 // The body's length is added when it is sent, once its placeholders are filled in.
 Response Response::WithStatus(std::string statusLine, std::string body, Headers headers) {
@@ -236,12 +224,6 @@ void ScriptedServer::Play(Connection& connection, const Response& response, bool
     if (step.kind == Response::kAwait && !isHead) {
       more = Wait(kForever, [&] { return openGates_.contains(step.text); });
     }
-    if (step.kind == Response::kAwaitRequest) {
-      more = Wait(kForever, [&] {
-        return std::any_of(requests_.begin(), requests_.end(),
-                           [&](const RecordedRequest& r) { return r.target == step.text; });
-      });
-    }
     while (step.kind == Response::kDrip && more) more = send(step.text) && Wait(step.count);
     if (!more) return;
   }
@@ -267,12 +249,9 @@ void ScriptedServer::Open(const std::string& gate) {
   changed_.notify_all();
 }
 
-std::string ScriptedServer::Url(const std::string& path) const {
-  return "http://127.0.0.1:" + std::to_string(ports_[0]) + path;
-}
-
-std::string ScriptedServer::SecureUrl(const std::string& path) const {
-  return "https://127.0.0.1:" + std::to_string(ports_[1]) + path;
+std::string ScriptedServer::Base(int secure) const {
+  return (secure ? "https" : "http") + std::string("://127.0.0.1:") +
+         std::to_string(ports_[secure]);
 }
 
 std::vector<RecordedRequest> ScriptedServer::Requests() const {

@@ -56,8 +56,6 @@ class Response {
   Response& Hold() { return Add(kHold); }
   // Sends nothing more until the test opens the gate.
   Response& Await(std::string gate) { return Add(kAwait, std::move(gate)); }
-  // Sends nothing more until a request for target came in: an order between clients.
-  Response& AwaitRequest(std::string target) { return Add(kAwaitRequest, std::move(target)); }
   // Sends bytes again and again, gap apart: a server that never finishes nor goes quiet.
   Response& Drip(std::string bytes, std::chrono::milliseconds gap) {
     return Add(kDrip, std::move(bytes), gap.count());
@@ -65,7 +63,7 @@ class Response {
 
  private:
   friend class ScriptedServer;
-  enum Kind { kSend, kBody, kGenerate, kPause, kHold, kAwait, kAwaitRequest, kDrip };
+  enum Kind { kSend, kBody, kGenerate, kPause, kHold, kAwait, kDrip };
   struct Step {
     Kind kind;
     std::string text;
@@ -80,11 +78,8 @@ class Response {
 
 struct RecordedRequest {
   std::string method;
-  std::string target;   // path and query, as sent
-  std::string version;  // "HTTP/1.0", "HTTP/1.1"
-  Headers headers;
-  // The first value of a header (any case of its name); empty when absent.
-  std::string Header(const std::string& name) const;
+  std::string target;  // path and query, as sent
+  std::string head;    // the request line and the header lines, as sent
 };
 
 class ScriptedServer {
@@ -102,9 +97,8 @@ class ScriptedServer {
   // Lets every answer waiting at gate go on, and every later one pass it.
   void Open(const std::string& gate);
 
-  uint16_t Port() const { return ports_[0]; }
-  std::string Url(const std::string& path = "/") const;
-  std::string SecureUrl(const std::string& path = "/") const;
+  std::string Url(const std::string& path = "/") const { return Base(0) + path; }
+  std::string SecureUrl(const std::string& path = "/") const { return Base(1) + path; }
   const std::string& CertificateFile() const { return certificateFile_; }
   std::vector<RecordedRequest> Requests() const;
 
@@ -115,6 +109,7 @@ class ScriptedServer {
   struct Tls;
 
   void Set(const std::string& key, Response response);
+  std::string Base(int secure) const;
   void Accept(int listener, bool secure);
   void Serve(Connection& connection);
   void Play(Connection& connection, const Response& response, bool isHead);
