@@ -25,9 +25,8 @@ namespace reelcatch::test {
 
 // A file's content as a short, comparable text.
 inline std::string Describe(const std::string& bytes) {
-  uint64_t hash = 1469598103934665603ull;
-  for (unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ull;
-  return "file " + std::to_string(bytes.size()) + " #" + std::to_string(hash);
+  return "file " + std::to_string(bytes.size()) + " #" +
+         std::to_string(std::hash<std::string>{}(bytes));
 }
 
 // Every entry under a folder by its relative path: "dir", "link -> target",

@@ -14,7 +14,6 @@ namespace reelcatch::test {
 // was given one (the suite's run under a decimal-comma locale), else C.
 std::string ProgramLocale();
 
-
 // A program started by a test, with its output collected.
 class ChildProcess {
  public:

@@ -24,48 +24,47 @@ std::vector<SampleVideo> ServeSampleSite(ScriptedServer& server) {
       "/youtube.com/"
       "get_video?video_id=Xy_Z789&t=OEgsToPDskJ0aQ&s=4F3A9C21B7E05D68:92C4E17A3B6F0D85";
   struct Site {
-    const char *name, *page;
+    const char* page;
     std::string html;
     std::string video;
     size_t size;
     const char *fileName, *sizeText;
   } sites[] = {
-      {"Google Video", "/video.google.com/videoplay?docid=12",
+      {"/video.google.com/videoplay?docid=12",
        "<a class=\"dl\" href=\"" + base +
            "/media/google?id=7&amp;fmt=flv\">Download</a> <span id=\"ipoddownloadlink\"></span>",
        "/media/google?id=7&fmt=flv", 70000, "google-video.mp4", "68.4 KB"},
-      {"YouTube", "/youtube.com/watch?v=abc123&feature=related",
+      {"/youtube.com/watch?v=abc123&feature=related",
        "<script>var so = new SWFObject(\"/player2.swf?video_id=Xy_Z789&l=34&t=OEgsToPDskJ0aQ\", "
        "\"movie_player\");</script>",
        youtube, 150000, "get_videovideo_id=Xy_Z789t=OEgs.flv", "146.5 KB"},
-      {"Bolt", "/bolt.com/video/clip-42",
+      {"/bolt.com/video/clip-42",
        "<input type=\"text\" Value=\"[url=" + base + "/bolt.com/video/clip-42][IMG]" + base +
            "/image/boltclip_small.jpg[/IMG][/url]\">",
        "/movie/boltclip.flv", 20000, "boltclip.flv", "19.5 KB"},
-      {"AngryAlien", "/angryalien.com/bunnies", "<embed src=\"" + base + "/media/angry.flv\" />",
+      {"/angryalien.com/bunnies", "<embed src=\"" + base + "/media/angry.flv\" />",
        "/media/angry.flv", 3000, "angry.flv", "2.9 KB"},
-      {"ThatVideoSite", "/thatvideosite.com/v/9", "<embed src='" + base + "/media/that.wmv' />",
-       "/media/that.wmv", 4096, "that.wmv", "4 KB"},
-      {"MySpace", "/myspace.com/index.cfm?fuseaction=vids.individual&videoid=1234567890",
-       "<html>video</html>", "/1234500/09/87/1234567890.flv", 9000, "1234567890.flv", "8.8 KB"},
-      {"iFilm", "/ifilm.com/video/2714999?htv=12", "<html>video</html>", "/flv/2714999_300.flv",
-       1000, "2714999_300.flv", "1000 Bytes"},
-      {"Break", "/break.com/index/funny.html",
+      {"/thatvideosite.com/v/9", "<embed src='" + base + "/media/that.wmv' />", "/media/that.wmv",
+       4096, "that.wmv", "4 KB"},
+      {"/myspace.com/index.cfm?fuseaction=vids.individual&videoid=1234567890", "<html>video</html>",
+       "/1234500/09/87/1234567890.flv", 9000, "1234567890.flv", "8.8 KB"},
+      {"/ifilm.com/video/2714999?htv=12", "<html>video</html>", "/flv/2714999_300.flv", 1000,
+       "2714999_300.flv", "1000 Bytes"},
+      {"/break.com/index/funny.html",
        "<script>var sGlobalFileName='breakclip'; var sGlobalContentFilePath='2006/9';</script>",
        "/dnet/media/2006/9/breakclip.flv", 60000, "breakclip.flv", "58.6 KB"},
-      {"Blip", "/blip.tv/file/55",
+      {"/blip.tv/file/55",
        "<input readonly=\"readonly\" type=\"text\" class=\"permalink_input\" value=\"" + base +
            "/media/blip.flv\" />",
        "/media/blip.flv", 12000, "blip.flv", "11.7 KB"},
-      {"Dailymotion", "/dailymotion.com/video/x1",
-       "<script>so.addVariable(\"url\", \"" + daily + "\");</script>", "/media/daily.flv", 33000,
-       "daily.flv.flv", "32.2 KB"},
-      {"PutFile", "/putfile.com/v/3",
+      {"/dailymotion.com/video/x1", "<script>so.addVariable(\"url\", \"" + daily + "\");</script>",
+       "/media/daily.flv", 33000, "daily.flv.flv", "32.2 KB"},
+      {"/putfile.com/v/3",
        "<a href=\"" + base + "/media/first.wmv\">wmv</a> <embed flashvars=\"file=" + base +
            "/media/put.flv\" />",
        "/media/put.flv", 2500, "put.flv", "2.4 KB"},
       // A server that gives no length: the body ends with the connection.
-      {"ZippyVideos", "/zippyvideos.com/v/77",
+      {"/zippyvideos.com/v/77",
        "<param name='flashvars' value='storageId=5&userName=bob&videoId=77&srvURL=" + base +
            "/zv'>",
        "/zv/5/bob/77", 45000, "77.flv", "0"},
@@ -81,8 +80,7 @@ std::vector<SampleVideo> ServeSampleSite(ScriptedServer& server) {
     server.Route(site.video, site.sizeText == std::string("0")
                                  ? Response::Head("HTTP/1.1 200 OK", headers).Send(bytes)
                                  : Response::Ok(bytes, headers));
-    videos.push_back(
-        {site.name, base + site.page, site.video, site.fileName, site.sizeText, bytes});
+    videos.push_back({base + site.page, site.video, site.fileName, site.sizeText, bytes});
   }
   return videos;
 }

@@ -7,7 +7,6 @@ namespace reelcatch::test {
 
 // One video of the sample site: its page address, and what a run should make of it.
 struct SampleVideo {
-  std::string site;
   std::string pageAddress;
   std::string videoTarget;  // path and query of the video on the server
   std::string fileName;

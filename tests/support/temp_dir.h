@@ -23,8 +23,6 @@ class TempDir {
     std::error_code ignored;
     fs::remove_all(path_, ignored);
   }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
   const fs::path& Path() const { return path_; }
   fs::path operator/(const std::string& name) const { return path_ / name; }
 
