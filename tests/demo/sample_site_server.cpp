@@ -2,6 +2,7 @@
 // Prints the base address on the first line, then one page address a line.
 #include <cstdio>
 #include <iostream>
+#include <limits>
 #include <string>
 
 #include "support/sample_site.h"
@@ -15,7 +16,6 @@ int main() {
     std::printf("%s\n", video.pageAddress.c_str());
   }
   std::fflush(stdout);
-  for (std::string line; std::getline(std::cin, line);) {
-  }
+  std::cin.ignore(std::numeric_limits<std::streamsize>::max());
   return 0;
 }

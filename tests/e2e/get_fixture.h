@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <memory>
@@ -22,6 +23,12 @@
 #include "support/temp_dir.h"
 
 namespace reelcatch::test {
+
+// The locale the programs run in: the test's own LC_ALL when it was given
+// one (the suite's run under a decimal-comma locale), else C.
+inline std::string ProgramLocale() {
+  return std::getenv("LC_ALL") && *std::getenv("LC_ALL") ? std::getenv("LC_ALL") : "C";
+}
 
 // A file's content as a short, comparable text.
 inline std::string Describe(const std::string& bytes) {
@@ -60,11 +67,6 @@ inline std::string Listed(const std::string& out) {
   return listed;
 }
 
-struct RunResult {
-  int status;
-  std::string out, err;
-};
-
 class GetTest : public ::testing::Test {
  protected:
   GetTest() {
@@ -93,10 +95,11 @@ class GetTest : public ::testing::Test {
                                       std::optional<uint64_t> fileSizeLimit = {}) const {
     return std::make_unique<ChildProcess>(kProgram, args, Env(env), fileSizeLimit);
   }
-  RunResult Run(const std::vector<std::string>& args, const std::vector<std::string>& env = {}) {
-    auto child = Start(args, env);
-    int status = child->Wait();
-    return {status, child->Stdout(), child->Stderr()};
+  // The child once it has ended.
+  std::unique_ptr<ChildProcess> Run(const std::vector<std::string>& args) {
+    auto child = Start(args);
+    child->Wait();
+    return child;
   }
   // Waits, reading the child's output, until done() holds.
   static void WaitFor(ChildProcess& child, const std::function<bool()>& done) {

@@ -181,7 +181,6 @@ INSTANTIATE_TEST_SUITE_P(WhileBIsWorkedOn, Edits, testing::Values(
          "a:Complete b:Complete c:ERROR d:Waiting"},
     // The page fetched is the running item's own, wherever it now is.
     Edit{"RemoveTheItemInFrontBeforeThePageFetch", "fetch", "delete 1", "b:Complete c:Complete"},
-    Edit{"LeaveTheRunningItemAloneBeforeThePageFetch", "fetch", "delete 3 delete 1", "b:Complete"},
     Edit{"RemoveTheRunningItemBeforeThePageFetch", "fetch", "delete 2", "a:Complete c:Complete"},
     // A stop confirmed before the fetch begins: nothing more is fetched.
     Edit{"StopBeforeThePageFetch", "fetch", "stop", "a:Complete b:Cancelled c:Waiting"},

@@ -7,14 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
-
 namespace reelcatch::test {
-
-std::string ProgramLocale() {
-  const char* locale = std::getenv("LC_ALL");
-  return locale != nullptr && *locale != '\0' ? locale : "C";
-}
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
                            const std::vector<std::string>& env,

@@ -10,10 +10,6 @@
 
 namespace reelcatch::test {
 
-// The locale the programs under test run in: the test's own LC_ALL when it
-// was given one (the suite's run under a decimal-comma locale), else C.
-std::string ProgramLocale();
-
 // A program started by a test, with its output collected.
 class ChildProcess {
  public:

@@ -107,14 +107,12 @@ ScriptedServer::ScriptedServer(bool tls) {
     // A client that goes away mid-write must not end the test program.
     std::signal(SIGPIPE, SIG_IGN);
     tls_ = std::make_unique<Tls>();
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "reelcatch-cert-XXXXXX.pem").string();
-    int fd = mkstemps(pattern.data(), 4);
-    FILE* file = fd >= 0 ? fdopen(fd, "w") : nullptr;
-    Check(file != nullptr && PEM_write_X509(file, tls_->certificate) == 1, "PEM");
-    fclose(file);
-    certificateFile_ = pattern;
     listeners_.push_back(Listen(ports_[1]));
+    // Named after the port, which no other server holds while this one lives.
+    certificateFile_ = std::filesystem::temp_directory_path() /
+                       ("reelcatch-cert-" + std::to_string(ports_[1]) + ".pem");
+    FILE* file = fopen(certificateFile_.c_str(), "w");
+    Check(file && PEM_write_X509(file, tls_->certificate) == 1 && fclose(file) == 0, "PEM");
   }
   for (size_t i = 0; i < listeners_.size(); ++i) {
     acceptThreads_.emplace_back([this, i] { Accept(listeners_[i], i == 1); });

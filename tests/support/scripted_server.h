@@ -86,8 +86,6 @@ class ScriptedServer {
  public:
   explicit ScriptedServer(bool tls = false);
   ~ScriptedServer();
-  ScriptedServer(const ScriptedServer&) = delete;
-  ScriptedServer& operator=(const ScriptedServer&) = delete;
 
   // Answers requests for target (path and query, exactly).
   void Route(const std::string& target, Response response) { Set(target, std::move(response)); }
