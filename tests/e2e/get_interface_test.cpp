@@ -2,6 +2,7 @@
 // prints, its exit status and the reasons on stderr, Ctrl-C, its look-ups
 // and usage errors.
 #include <signal.h>
+#include <sys/resource.h>
 
 #include <chrono>
 #include <clocale>
@@ -87,6 +88,8 @@ TEST_F(GetTest, AnswersLookUpsAndUsageErrors) {
   std::vector<SampleVideo> site = ServeSampleSite(server);
   const std::string page = "http://youtube.com/";
   const Tree before = ReadTree(root.Path());
+  // A page far over the limit: neither kept on disk nor held in memory.
+  server.Route("/angryalien.com/huge", Response::Head("HTTP/1.1 200 OK").Generate(256 << 20));
   struct Case {
     std::vector<std::string> args;
     int status;
@@ -97,7 +100,8 @@ TEST_F(GetTest, AnswersLookUpsAndUsageErrors) {
       {{"--site", "http://www.YouTube.com/watch?v=1", "http://x.org/", "blip.tv"}, 0,
        "2\n-1\n10\n"},
       {{"--resolve", site[4].pageAddress, "http://x.org/", "http://127.0.0.1:1/blip.tv/x",
-        server.Url("/blip.tv/missing")}, 0, server.Url("/media/that.wmv") + "\n-1\n-2\n0\n"},
+        server.Url("/blip.tv/missing"), server.Url("/angryalien.com/huge")}, 0,
+       server.Url("/media/that.wmv") + "\n-1\n-2\n0\n-2\n"},
       {{"--info", server.Url("/media/google?id=7&fmt=flv")}, 0,
        "FileExists: True\nLastModified: Not Available\nFileSize: 70000\n"
        "RemoteFileName: \"google-video.mp4\"\nRemoteFileType: x-flv\n"},
@@ -117,6 +121,9 @@ TEST_F(GetTest, AnswersLookUpsAndUsageErrors) {
     EXPECT_NE(run->Stderr().find(c.err), std::string::npos) << run->Stderr();
   }
   EXPECT_EQ(After(), before) << "a page file is left";
+  rusage usage{};
+  getrusage(RUSAGE_CHILDREN, &usage);
+  EXPECT_LT(usage.ru_maxrss, 96 * 1024) << "KiB";
 }
 
 // A locale that is not installed falls back to C without a word, and a run
