@@ -2,6 +2,7 @@
 // Prints the base address on the first line, then one page address a line.
 #include <cstdio>
 #include <iostream>
+#include <limits>
 #include <string>
 
 #include "support/sample_site.h"
@@ -10,13 +11,11 @@
 int main() {
   using namespace reelcatch::test;
   ScriptedServer server;
-  SampleSite site = MakeSampleSite(server.Url(""));
-  ServeSampleSite(server, site);
   std::printf("%s\n", server.Url("").c_str());
-  for (const SampleVideo& video : site.videos) std::printf("%s\n", video.pageAddress.c_str());
-  std::fflush(stdout);
-  std::string line;
-  while (std::getline(std::cin, line)) {
+  for (const SampleVideo& video : ServeSampleSite(server)) {
+    std::printf("%s\n", video.pageAddress.c_str());
   }
+  std::fflush(stdout);
+  std::cin.ignore(std::numeric_limits<std::streamsize>::max());
   return 0;
 }

@@ -6,51 +6,38 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace reelcatch::test {
 
-// The locale the programs under test run in: the test's own LC_ALL when it
-// was given one (the suite's run under a decimal-comma locale), else C.
-std::string ProgramLocale();
-
-// What a child starts with beside its arguments and environment.
-struct ChildSetup {
-  // The largest file it may write (RLIMIT_FSIZE), in bytes.
-  std::optional<uint64_t> fileSizeLimit;
-  // Starts it with SIGXFSZ ignored, so a write past the limit fails
-  // instead of killing it.
-  bool ignoreFileSizeSignal = false;
-};
-
 // A program started by a test, with its output collected.
 class ChildProcess {
  public:
-  // Starts program with args; env entries ("NAME=value") are added to the
-  // test's own environment, in order, and a bare "NAME" removes one.
+  // env entries ("NAME=value") are added to the test's own environment, in
+  // order; a bare "NAME" removes one. Past a file size limit a write fails
+  // (SIGXFSZ is ignored).
   ChildProcess(const std::string& program, const std::vector<std::string>& args,
-               const std::vector<std::string>& env = {}, const ChildSetup& setup = {});
+               const std::vector<std::string>& env = {},
+               std::optional<uint64_t> fileSizeLimit = std::nullopt);
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   void Signal(int signal);
   pid_t Pid() const { return pid_; }
-  // Waits for the end; the exit status (128 + signal when killed), or -1
-  // when it did not end within limit (it is killed then).
+  // The exit status (128 + signal when killed), or -1 when it did not end
+  // within limit (it is killed then).
   int Wait(std::chrono::milliseconds limit = std::chrono::seconds(120));
-  // Reads output that arrived so far (non-blocking).
+  // Reads the output that arrived so far, waiting a little for more.
   void Pump();
   const std::string& Stdout() const { return out_; }
   const std::string& Stderr() const { return err_; }
-  // Waits until stderr contains text; false after limit.
+  // False when stderr does not hold text within limit.
   bool WaitForStderr(const std::string& text, std::chrono::milliseconds limit);
 
  private:
   pid_t pid_ = -1;
-  int outFd_ = -1;
-  int errFd_ = -1;
+  int fds_[2] = {-1, -1};
   std::string out_;
   std::string err_;
   int status_ = -1;

@@ -1,0 +1,138 @@
+// reelcatch-get end to end, as its user sees it: what it downloads and
+// prints, its exit status and the reasons on stderr, Ctrl-C, its look-ups
+// and usage errors.
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <clocale>
+#include <ostream>
+
+#include "e2e/get_fixture.h"
+#include "support/sample_site.h"
+
+namespace reelcatch::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A video from a page of each of the twelve sites, then every kind of failure.
+TEST_F(GetTest, DownloadsFromEverySiteAndNamesEveryFailure) {
+  std::vector<SampleVideo> site = ServeSampleSite(server);
+  server.Route("/youtube.com/watch?v=nothing", Response::Ok("<html>no player here</html>"));
+  std::vector<std::string> args = {"-d", videos.string()};
+  std::string listed;
+  Tree files = {{"cut.flv", Describe("older")},
+                {"gone.flv", Describe("older")},
+                {"cut.flv.part", Describe(std::string(10000, 'x'))},
+                {"gone.flv.part", Describe("no such video")}};
+  for (const SampleVideo& video : site) {
+    args.push_back(video.pageAddress);
+    listed += video.fileName + "|Complete|" + video.sizeText + "\n";
+    files[video.fileName] = Describe(video.bytes);
+  }
+  for (std::string address : {site[3].pageAddress, std::string("http://example.org/x"),
+                              server.Url("/youtube.com/watch?v=nothing"),
+                              std::string("http://127.0.0.1:1/dailymotion.com/video/x")}) {
+    args.push_back(address);  // the first is listed already
+  }
+  args.push_back(Page("cut", "/cut.flv",
+                      Response::Head("HTTP/1.1 200 OK", {{"Content-Length", "50000"}})
+                          .Send(std::string(10000, 'x'))));
+  args.push_back(
+      Page("gone", "/gone.flv", Response::WithStatus("HTTP/1.1 404 Not Found", "no such video")));
+  fs::create_directories(videos);
+  WriteFile(videos / "cut.flv", "older");
+  WriteFile(videos / "gone.flv", "older");
+
+  auto run = Run(args);
+
+  EXPECT_EQ(run->Wait(), 1);
+  EXPECT_TRUE(run->Stdout().starts_with("1\t" + site[0].pageAddress + "\t")) << run->Stdout();
+  EXPECT_EQ(Listed(run->Stdout()), listed +
+                                       "Un supported link|ERROR|????\nProcess failed.|ERROR|????\n"
+                                       "Waiting (Auto Detect)|ERROR|????\ncut.flv|ERROR|48.8 KB\n"
+                                       "gone.flv|ERROR|13 Bytes\n");
+  for (const char* line :
+       {"[13] ERROR: Link is not supported\n", "[14] ERROR: No video found on the page\n",
+        "[15] ERROR: Page not fetched: Connection refused\n",
+        "[16] ERROR: Body ended after 10000 of 50000 bytes\n", "[17] ERROR: HTTP 404 Not Found\n",
+        "so far.."}) {  // a server that gives no size shows the bytes received so far
+    EXPECT_NE(run->Stderr().find(line), std::string::npos) << line << run->Stderr();
+  }
+  EXPECT_EQ(ReadTree(videos), files);
+}
+
+// The server holds the rest of the video for ever, and the program is told
+// to wait an hour: only the stop can end the wait. Whole reads of 2048 bytes
+// reach the file; the last partial one waits for bytes that never come.
+TEST_F(GetTest, CtrlCEndsTheRunAndKeepsTheOlderFile) {
+  std::string page = Page("slow", "/slow.flv",
+                          Response::Head("HTTP/1.1 200 OK", {{"Content-Length", "1000000"}})
+                              .Send(std::string(30000, 'y'))
+                              .Hold());
+  fs::create_directories(videos);
+  WriteFile(videos / "slow.flv", "the older file");
+  auto child = Start(Args({page}, {"--wait", "3600"}));
+  WaitFor(*child, [&] { return ReadFile(videos / "slow.flv.part").size() == 28672; });
+
+  child->Signal(SIGINT);
+  ASSERT_EQ(child->Wait(), 130) << child->Stderr();
+  EXPECT_EQ(Listed(child->Stdout()), "slow.flv|Cancelled|976.6 KB\n");
+  EXPECT_EQ(child->Stderr(), "") << "a stop is no failure";
+  EXPECT_EQ(ReadFile(videos / "slow.flv.part").size(), 28672u);
+  EXPECT_EQ(ReadFile(videos / "slow.flv"), "the older file");
+}
+
+TEST_F(GetTest, AnswersLookUpsAndUsageErrors) {
+  std::vector<SampleVideo> site = ServeSampleSite(server);
+  const std::string page = "http://youtube.com/";
+  const Tree before = ReadTree(root.Path());
+  // A page far over the limit: neither kept on disk nor held in memory.
+  server.Route("/angryalien.com/huge", Response::Head("HTTP/1.1 200 OK").Generate(256 << 20));
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string out;
+    std::string err = "";  // a part of it
+  } cases[] = {
+      // clang-format off
+      {{"--site", "http://www.YouTube.com/watch?v=1", "http://x.org/", "blip.tv"}, 0,
+       "2\n-1\n10\n"},
+      {{"--resolve", site[4].pageAddress, "http://x.org/", "http://127.0.0.1:1/blip.tv/x",
+        server.Url("/blip.tv/missing"), server.Url("/angryalien.com/huge")}, 0,
+       server.Url("/media/that.wmv") + "\n-1\n-2\n0\n-2\n"},
+      {{"--info", server.Url("/media/google?id=7&fmt=flv")}, 0,
+       "FileExists: True\nLastModified: Not Available\nFileSize: 70000\n"
+       "RemoteFileName: \"google-video.mp4\"\nRemoteFileType: x-flv\n"},
+      {{"--version"}, 0, "Version 1.0.0.0\n"},
+      {{}, 2, "", "usage"},
+      {{"-d"}, 2, "", "-d needs a folder"},
+      {{"--wait", "0", page}, 2, "", "--wait needs a number of seconds"},
+      {{"-d", "videos\x1b[2J", page}, 2, "", "control character"},
+      {{"--dir=a\nb", page}, 2, "", "control character"},
+      {{"-d", "a\xc2\x9b" "b", page}, 2, "", "control character"},
+      // clang-format on
+  };
+  for (const Case& c : cases) {
+    auto run = Run(c.args);
+    EXPECT_EQ(run->Wait(), c.status) << run->Stderr();
+    EXPECT_EQ(run->Stdout(), c.out);
+    EXPECT_NE(run->Stderr().find(c.err), std::string::npos) << run->Stderr();
+  }
+  EXPECT_EQ(After(), before) << "a page file is left";
+  rusage usage{};
+  getrusage(RUSAGE_CHILDREN, &usage);
+  EXPECT_LT(usage.ru_maxrss, 96 * 1024) << "KiB";
+}
+
+// A locale that is not installed falls back to C without a word, and a run
+// of the suite under it would prove nothing.
+TEST(ProgramLocaleTest, IsInstalled) {
+  const char* applied = std::setlocale(LC_ALL, ProgramLocale().c_str());
+  std::setlocale(LC_ALL, "C");
+  EXPECT_NE(applied, nullptr) << ProgramLocale() << " is not installed";
+}
+
+}  // namespace
+}  // namespace reelcatch::test
