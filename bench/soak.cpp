@@ -271,8 +271,8 @@ void SoakList() {
   for (int refill = 1; refill <= kRefills; ++refill) {
     if (refill == kWarmUpRefills + 1) start = SampleOf("self");
     int position = (refill * 163) % kListItems;
-    list.At(position).Status = refill % 2 ? reelcatch::texts::kComplete : reelcatch::texts::kError;
-    list.At(position).FileName = "video-" + std::to_string(refill) + ".flv";
+    list.Edit(position).Status = refill % 2 ? reelcatch::texts::kComplete : reelcatch::texts::kError;
+    list.Edit(position).FileName = "video-" + std::to_string(refill) + ".flv";
     display.FillDownloadList();
     if (refill == kRefills / 2) middle = SampleOf("self");
   }

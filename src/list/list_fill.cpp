@@ -76,8 +76,13 @@ bool ListDisplay::RebuildDownloadList() {
 bool ListDisplay::FillOnce() {
   try {
     if (CanPatch()) {
-      PatchCopy();
-      return true;
+      // The window has its turn, as in a rebuild; what it changes decides
+      // whether the rows can still be brought up to date where they are.
+      loop_.DoEvents();
+      if (CanPatch()) {
+        PatchCopy();
+        return true;
+      }
     }
     staleRows_.clear();
     list_.ForgetChanges();

@@ -78,8 +78,8 @@ class Edits : public testing::TestWithParam<Edit> {
       if (word == "delete" || word == "up" || word == "fail" || word == "name") in >> id;
       if (word == "delete") list.DeleteItem(int16_t(id));
       if (word == "up") list.MoveItemUp(int16_t(id));
-      if (word == "fail") list.At(id - 1).Status = "ERROR";
-      if (word == "name") in >> list.At(id - 1).FileName;
+      if (word == "fail") list.Edit(id - 1).Status = "ERROR";
+      if (word == "name") in >> list.Edit(id - 1).FileName;
       if (word == "add") Add('d');
       if (word == "stop") fakes.dialogs.SetQuestionAnswer(MessageAnswer::Yes);
       if (word == "stop") run.cmdStartDownload_Click();
