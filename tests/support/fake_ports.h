@@ -1,174 +1,156 @@
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <functional>
-#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "platform/dialogs.h"
-#include "platform/event_loop.h"
+#include "platform/flag_guard.h"
 #include "platform/memory_grid.h"
-#include "platform/movie.h"
-#include "platform/network.h"
-#include "platform/shell.h"
-#include "platform/timers.h"
-#include "platform/window.h"
 #include "shell/ports.h"
 
 namespace reelcatch {
 
-// Recording fakes of every port the main window talks through. All of them
-// append to one shared, ordered event log ("Port.Call details"), so a test
-// can check the order of calls across ports, not only within one.
+// Fakes of every port the main window talks through. They write their calls
+// to one shared log ("Port.Call details"), so that a test sees the order of
+// calls across ports, not only within one.
 using EventLog = std::vector<std::string>;
 
 // The entries of log that begin with any of the prefixes, in order.
-EventLog Only(const EventLog& log, std::initializer_list<std::string> prefixes);
-// The entries from the first one equal to entry on (nothing when absent).
-EventLog From(const EventLog& log, const std::string& entry);
+inline EventLog Only(const EventLog& log, const std::vector<std::string>& prefixes) {
+  EventLog kept;
+  for (const std::string& entry : log) {
+    auto match = [&](const std::string& prefix) { return entry.starts_with(prefix); };
+    if (std::any_of(prefixes.begin(), prefixes.end(), match)) kept.push_back(entry);
+  }
+  return kept;
+}
 
-// Thrown by FakeWindow::Quit: the process would end there, so the test
-// catches this instead. Deliberately not a std::exception, so that no
-// handler of the program that guards a step can swallow it.
+inline std::string Flag(bool on) { return on ? "1" : "0"; }
+
+// What every fake shares: the log, and the name its entries start with.
+class Logging {
+ public:
+  explicit Logging(EventLog& log, std::string port = "") : log_(log), port_(std::move(port)) {}
+
+ protected:
+  void Log(const std::string& call) { log_.push_back(port_ + call); }
+
+ private:
+  EventLog& log_;
+  std::string port_;
+};
+
+// Thrown by FakeWindow::Quit, where the process would end. Not a
+// std::exception, so that no guard of the program can swallow it.
 struct QuitCalled {};
 
-class FakeMovie : public Movie {
+class FakeMovie : public Movie, Logging {
  public:
-  explicit FakeMovie(EventLog& log) : log_(log) {}
-  void LoadMovie(int layer, const std::string& path) override;
-  void SetVariable(const std::string& name, const std::string& value) override;
-  std::string GetVariable(const std::string& name) override;
-
-  // The value now, empty when never set.
-  std::string Var(const std::string& name) const;
-  // What the face would hold before the program sets anything.
-  void Preset(const std::string& name, const std::string& value) { vars_[name] = value; }
-  // Every SetVariable, in order.
-  const std::vector<std::pair<std::string, std::string>>& Sets() const { return sets_; }
-  const std::vector<std::pair<int, std::string>>& Loads() const { return loads_; }
-  void ClearSets() { sets_.clear(); }
-
- private:
-  EventLog& log_;
-  std::map<std::string, std::string> vars_;
-  std::vector<std::pair<std::string, std::string>> sets_;
-  std::vector<std::pair<int, std::string>> loads_;
+  explicit FakeMovie(EventLog& log) : Logging(log, "Movie.") {}
+  void LoadMovie(int, const std::string& path) override { Log("LoadMovie " + path); }
+  void SetVariable(const std::string& name, const std::string& value) override {
+    Log("SetVariable " + name + "=" + (vars[name] = value));
+  }
+  std::string GetVariable(const std::string& name) override {
+    return Log("GetVariable " + name), vars[name];
+  }
+  // What the face holds; a test may set it as a user would.
+  std::map<std::string, std::string> vars;
 };
 
-struct FakeMessage {
-  std::string text;
-  MessageButtons buttons = MessageButtons::Ok;
-  MessageIcon icon = MessageIcon::None;
-  std::string title;
-};
-
-// Messages answer Ok; questions (Yes/No) take the queued answers first,
-// then the standing one (No unless told).
-class FakeDialogs : public Dialogs {
+// Messages answer Ok; questions take the queued answers first, then the
+// standing one (No unless told).
+class FakeDialogs : public Dialogs, Logging {
  public:
-  explicit FakeDialogs(EventLog& log) : log_(log) {}
-  MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons, MessageIcon icon,
-                            const std::string& title) override;
-  std::string PickFolder(const std::string& prompt) override;
-
+  explicit FakeDialogs(EventLog& log) : Logging(log, "Dialogs.") {}
+  MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons, MessageIcon,
+                            const std::string& title) override {
+    Log("ShowMessage " + text);
+    lastTitle = title;
+    if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
+    MessageAnswer answer = answers.empty() ? standing_ : answers.front();
+    if (!answers.empty()) answers.pop_front();
+    return answer;
+  }
+  std::string PickFolder(const std::string& prompt) override {
+    return Log("PickFolder " + prompt), picked;
+  }
   void SetQuestionAnswer(MessageAnswer answer) { standing_ = answer; }
-  void QueueAnswer(MessageAnswer answer) { queued_.push_back(answer); }
-  // What the picker returns (empty: cancelled).
-  void SetPickedFolder(std::string folder) { folder_ = std::move(folder); }
-  const std::vector<FakeMessage>& Messages() const { return messages_; }
-  const std::vector<std::string>& FolderPrompts() const { return prompts_; }
+
+  std::deque<MessageAnswer> answers;
+  std::string lastTitle;
+  std::string picked;  // by the folder picker; empty: cancelled
 
  private:
-  EventLog& log_;
   MessageAnswer standing_ = MessageAnswer::No;
-  std::deque<MessageAnswer> queued_;
-  std::string folder_;
-  std::vector<FakeMessage> messages_;
-  std::vector<std::string> prompts_;
 };
 
-// A timer that ticks only when the test says so.
-class FakeTimer : public Timer {
+// A timer that ticks only when the test fires it; the test may name it.
+class FakeTimer : public Timer, Logging {
  public:
-  FakeTimer(EventLog& log, std::string name, std::function<void()> onTick)
-      : log_(log), name_(std::move(name)), onTick_(std::move(onTick)) {}
-  void SetInterval(int milliseconds) override;
-  int Interval() const override { return interval_; }
-  void SetEnabled(bool enabled) override;
+  FakeTimer(EventLog& log, std::function<void()> tick) : Logging(log), tick_(std::move(tick)) {}
+  void SetInterval(int) override {}
+  int Interval() const override { return 0; }
+  void SetEnabled(bool on) override { Log(name + ".SetEnabled " + Flag(enabled_ = on)); }
   bool Enabled() const override { return enabled_; }
+  // One tick as the event loop would deliver it; false when disabled.
+  bool Fire() { return enabled_ && (Log(name + ".Tick"), tick_(), true); }
 
-  // One tick, as the event loop would deliver it; a disabled timer does
-  // not tick. True when it ticked.
-  bool Fire();
-  // Names the timer in the log (created ones are "timer1", "timer2", ...).
-  void SetName(std::string name) { name_ = std::move(name); }
-  const std::string& Name() const { return name_; }
+  std::string name = "timer";
 
  private:
-  EventLog& log_;
-  std::string name_;
-  std::function<void()> onTick_;
-  int interval_ = 0;
+  std::function<void()> tick_;
   bool enabled_ = false;
 };
 
-// The fake behind a timer the program created through FakeTimerFactory.
-FakeTimer& AsFake(Timer& timer);
+inline FakeTimer& AsFake(Timer& timer) { return dynamic_cast<FakeTimer&>(timer); }
 
 class FakeTimerFactory : public TimerFactory {
  public:
   explicit FakeTimerFactory(EventLog& log) : log_(log) {}
-  std::unique_ptr<Timer> CreateTimer(std::function<void()> onTick) override;
-  int Created() const { return created_; }
+  std::unique_ptr<Timer> CreateTimer(std::function<void()> onTick) override {
+    return std::make_unique<FakeTimer>(log_, std::move(onTick));
+  }
 
  private:
   EventLog& log_;
-  int created_ = 0;
 };
 
-struct FakeLaunch {
-  std::string program;
-  std::vector<std::string> args;
-  friend bool operator==(const FakeLaunch&, const FakeLaunch&) = default;
-};
-
-class FakeShell : public Shell {
+class FakeShell : public Shell, Logging {
  public:
-  explicit FakeShell(EventLog& log) : log_(log) {}
-  void Open(const std::string& pathOrUrl) override;
-  void Launch(const std::string& program, const std::vector<std::string>& args) override;
-  const std::vector<std::string>& Opened() const { return opened_; }
-  const std::vector<FakeLaunch>& Launches() const { return launches_; }
-
- private:
-  EventLog& log_;
-  std::vector<std::string> opened_;
-  std::vector<FakeLaunch> launches_;
+  explicit FakeShell(EventLog& log) : Logging(log, "Shell.") {}
+  void Open(const std::string& pathOrUrl) override { Log("Open " + pathOrUrl); }
+  void Launch(const std::string& program, const std::vector<std::string>& args) override {
+    std::string entry = "Launch " + program;
+    for (const std::string& arg : args) entry += " " + arg;
+    Log(entry);
+  }
 };
 
-class FakeNetwork : public Network {
+class FakeNetwork : public Network, Logging {
  public:
-  explicit FakeNetwork(EventLog& log) : log_(log) {}
-  bool IsConnected() override;
-  void SetConnected(bool connected) { connected_ = connected; }
-
- private:
-  EventLog& log_;
-  bool connected_ = true;
+  explicit FakeNetwork(EventLog& log) : Logging(log, "Network.") {}
+  bool IsConnected() override { return Log("IsConnected"), connected; }
+  bool connected = true;
 };
 
 // Counts its turns and runs the test's hook in them, the way a click or a
-// timer arrives in the middle of a long operation. Turns taken inside the
-// hook are counted but do not run it again, so a hook never nests in itself.
+// timer arrives in the middle of a long operation. A turn taken inside the
+// hook does not run it again.
 class FakeEventLoop : public EventLoop {
  public:
-  void DoEvents() override;
+  void DoEvents() override {
+    ++turns_;
+    if (inHook_ || !hook_) return;
+    std::function<void()> hook = hook_;  // it may replace itself
+    FlagGuard inHook(inHook_);
+    hook();
+  }
   int Turns() const { return turns_; }
-  // Runs on every turn until replaced; an empty function runs nothing.
   void SetHook(std::function<void()> hook) { hook_ = std::move(hook); }
 
  private:
@@ -177,100 +159,62 @@ class FakeEventLoop : public EventLoop {
   std::function<void()> hook_;
 };
 
-class FakeWindow : public Window {
+class FakeWindow : public Window, Logging {
  public:
-  explicit FakeWindow(EventLog& log) : log_(log) {}
-  void SetSize(int width, int height) override;
-  void Show() override;
-  void Hide() override;
-  bool IsVisible() const override { return visible_; }
-  void Minimize() override;
-  bool IsMinimized() const override { return minimized_; }
-  void BringToForeground() override;
-  void Restore() override;
-  void DragWindow() override;
-  void StartHook() override;
-  void StopHook() override;
-  [[noreturn]] void Quit() override;
-
-  // The window as the test wants it before the program acts.
-  void SetState(bool visible, bool minimized) {
-    visible_ = visible;
-    minimized_ = minimized;
+  explicit FakeWindow(EventLog& log) : Logging(log, "Window.") {}
+  void SetSize(int w, int h) override {
+    Log("SetSize " + std::to_string(w) + "x" + std::to_string(h));
   }
-  int Width() const { return width_; }
-  int Height() const { return height_; }
-
- private:
-  EventLog& log_;
-  int width_ = 0, height_ = 0;
-  bool visible_ = true;
-  bool minimized_ = false;
+  void Show() override { Log("Show"); }
+  void Hide() override { Log("Hide"); }
+  bool IsVisible() const override { return true; }
+  void Minimize() override { Log("Minimize"); }
+  bool IsMinimized() const override { return false; }
+  void BringToForeground() override { Log("BringToForeground"); }
+  void Restore() override { Log("Restore"); }
+  void DragWindow() override { Log("DragWindow"); }
+  void StartHook() override { Log("StartHook"); }
+  void StopHook() override { Log("StopHook"); }
+  [[noreturn]] void Quit() override { Log("Quit"), throw QuitCalled{}; }
 };
 
-class FakeTray : public Tray {
+class FakeTray : public Tray, Logging {
  public:
-  explicit FakeTray(EventLog& log) : log_(log) {}
-  bool Available() const override { return available_; }
-  void SetInTray(bool shown) override;
-  void SetTip(const std::string& tip) override;
-  void SetDownloadCaption(const std::string& caption) override;
-  std::string DownloadCaption() const override { return caption_; }
-  void SetMonitorChecked(bool checked) override;
-  bool MonitorChecked() const override { return checked_; }
-  void PopupMenu() override;
+  explicit FakeTray(EventLog& log) : Logging(log, "Tray.") {}
+  bool Available() const override { return available; }
+  void SetInTray(bool shown) override { Log("SetInTray " + Flag(shown)); }
+  void SetTip(const std::string& tip) override { Log("SetTip " + tip); }
+  void SetDownloadCaption(const std::string& text) override { Log("Caption " + (caption = text)); }
+  std::string DownloadCaption() const override { return caption; }
+  void SetMonitorChecked(bool on) override { Log("SetMonitorChecked " + Flag(checked = on)); }
+  bool MonitorChecked() const override { return checked; }
+  void PopupMenu() override { Log("PopupMenu"); }
 
-  void SetAvailable(bool available) { available_ = available; }
-  // The check mark as the user left it, without logging.
-  void PresetMonitorChecked(bool checked) { checked_ = checked; }
-  void PresetDownloadCaption(std::string caption) { caption_ = std::move(caption); }
-  bool InTray() const { return inTray_; }
-  const std::string& Tip() const { return tip_; }
-  int Popups() const { return popups_; }
-
- private:
-  EventLog& log_;
-  bool available_ = true;
-  bool inTray_ = false;
-  std::string tip_;
-  std::string caption_ = "Start Downloading";
-  bool checked_ = false;
-  int popups_ = 0;
+  bool available = true;
+  std::string caption = "Start Downloading";
+  bool checked = false;
 };
 
 class FakeClipboard : public Clipboard {
  public:
-  std::string Text() override { return text_; }
-  void SetText(std::string text) { text_ = std::move(text); }
-
- private:
-  std::string text_;
+  std::string Text() override { return text; }
+  std::string text;
 };
 
-// The in-memory grid, with the calls that place, show, bind, select and
-// scroll it also written to the event log (layout calls are not: read them
-// back from the grid).
-class FakeGrid : public MemoryGrid {
+// The in-memory grid, with the calls that show it and select its rows also
+// written to the log.
+class FakeGrid : public MemoryGrid, Logging {
  public:
-  explicit FakeGrid(EventLog& log) : log_(log) {}
-  void SetGeometry(int left, int top, int width, int height) override;
-  void SetVisible(bool visible) override;
-  void BringToFront() override;
-  void SetDataSource(std::shared_ptr<DisplayCopy> copy) override;
-  void SetRowSelected(int row, bool selected) override;
-  void ScrollRows(int action) override;
-
- private:
-  EventLog& log_;
+  explicit FakeGrid(EventLog& log) : Logging(log, "Grid.") {}
+  void SetVisible(bool on) override { MemoryGrid::SetVisible(on), Log("SetVisible " + Flag(on)); }
+  void BringToFront() override { MemoryGrid::BringToFront(), Log("BringToFront"); }
+  void SetRowSelected(int row, bool on) override {
+    MemoryGrid::SetRowSelected(row, on), Log("SetRowSelected " + std::to_string(row));
+  }
 };
 
 // One of each fake, sharing one log.
-class FakePorts {
- public:
-  FakePorts() = default;
-  FakePorts(const FakePorts&) = delete;
-  FakePorts& operator=(const FakePorts&) = delete;
-
+struct FakePorts {
   Ports ports() {
     return Ports{movie, grid, dialogs, timers, shell, network, loop, window, tray, clipboard};
   }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <filesystem>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -14,51 +12,56 @@
 
 namespace reelcatch::testing {
 
-// A main window over fake ports, with its settings and program folder in a
-// fresh temporary folder and its timers named in the event log.
+// A page on a host that refuses at once: its fetch fails fast, with the
+// event loop turning while it is under way.
+inline constexpr const char* kRefusedPage = "http://127.0.0.1:1/youtube.com/watch?v=a";
+inline const std::string kNotConnected =
+    "Dialogs.ShowMessage You are not connected to the internet, Please connect first then try "
+    "again";
+inline const std::string kCancelQuestion =
+    "Dialogs.ShowMessage Are you sure that you want to cancel downloading?";
+
+// A main window over fake ports, its settings and program folder in a fresh
+// temporary folder and its timers named in the log as the program names them.
 class FrmMainFixture : public ConfigFolderTest {
  protected:
-  static constexpr const char* kChannel = "4242";
+  void SetUp() override { Restart(); }
 
-  void SetUp() override {
-    ConfigFolderTest::SetUp();
-    std::filesystem::create_directories(ProgramDir());
-    frm_ = std::make_unique<FrmMain>(fakes_.ports(), ProgramDir(), kChannel);
-    AsFake(frm_->Run().DownloadTimer()).SetName("tmrDownload");
-    AsFake(frm_->EndTimer()).SetName("tmrend");
-    AsFake(frm_->MonitorTimer()).SetName("tmrMonitor");
+  // A new window over new fakes, started, as at a new start of the program.
+  void Restart(const std::string& channel = "4242") {
+    frm_.reset();
+    fakes_ = std::make_unique<FakePorts>();
+    frm_ = std::make_unique<FrmMain>(fakes_->ports(), ProgramDir(), channel);
+    AsFake(frm_->Run().DownloadTimer()).name = "tmrDownload";
+    AsFake(frm_->EndTimer()).name = "tmrend";
+    AsFake(frm_->MonitorTimer()).name = "tmrMonitor";
     frm_->Control().SetTimeouts(10, 10);
+    frm_->Form_Load();
+    startUp_ = std::exchange(fakes_->log, {});
   }
-  void TearDown() override { frm_.reset(); }
-
   std::string ProgramDir() const { return temp_.Path() + "/program"; }
   std::string Watcher() const { return ProgramDir() + "/reelcatch-clip"; }
-
-  // Starts the window and forgets what start-up logged.
-  void LoadAndForget() {
-    frm_->Form_Load();
-    fakes_.log.clear();
-    fakes_.movie.ClearSets();
+  void Add(const std::string& text) {
+    AddDownloadURL(text, frm_->List(), frm_->Display(), frm_->Run().State());
   }
 
-  // Starts a run over one page whose fetch fails fast (its host refuses at
-  // once) and runs action once, from the event loop, while it is fetched.
+  // Starts a run over the list, which must hold a refused page, and runs
+  // action once, from the event loop, while the first page is fetched.
   void RunAndDuringPageFetch(std::function<void()> action) {
-    AddDownloadURL(kRefusedPage, frm_->List(), frm_->Display(), frm_->Run().State());
-    fakes_.loop.SetHook([this, action] {
-      if (hookDone_ || !frm_->Run().State().Preparing) return;
-      hookDone_ = true;
+    hookRan_ = false;
+    fakes_->loop.SetHook([this, action] {
+      if (hookRan_ || !frm_->Run().State().Preparing) return;
+      hookRan_ = true;
       action();
     });
-    frm_->Flash_FSCommand("IDC_FS_stopDownload", "");
-    ASSERT_TRUE(hookDone_);
+    frm_->Run().cmdStartDownload_Click();
+    EXPECT_TRUE(hookRan_);
   }
 
-  static constexpr const char* kRefusedPage = "http://127.0.0.1:1/youtube.com/watch?v=a";
-
-  FakePorts fakes_;
+  std::unique_ptr<FakePorts> fakes_;
   std::unique_ptr<FrmMain> frm_;
-  bool hookDone_ = false;
+  EventLog startUp_;
+  bool hookRan_ = false;
 };
 
 }  // namespace reelcatch::testing

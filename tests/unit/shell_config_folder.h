@@ -18,13 +18,7 @@ class ScopedEnv {
     if (const char* old = getenv(name_.c_str())) old_ = old;
     setenv(name_.c_str(), value.c_str(), 1);
   }
-  ~ScopedEnv() {
-    if (old_) {
-      setenv(name_.c_str(), old_->c_str(), 1);
-    } else {
-      unsetenv(name_.c_str());
-    }
-  }
+  ~ScopedEnv() { old_ ? setenv(name_.c_str(), old_->c_str(), 1) : unsetenv(name_.c_str()); }
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;
 
@@ -33,11 +27,11 @@ class ScopedEnv {
   std::optional<std::string> old_;
 };
 
+// A fresh folder, removed with everything in it.
 class TempFolder {
  public:
   TempFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "reelcatch-settings-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "reelcatch-XXXXXX").string();
     path_ = mkdtemp(pattern.data()) ? pattern : std::string();
   }
   ~TempFolder() {
@@ -52,29 +46,27 @@ class TempFolder {
   std::string path_;
 };
 
+inline std::string ReadFile(const std::string& path) {
+  std::ostringstream bytes;
+  bytes << std::ifstream(path, std::ios::binary).rdbuf();
+  return bytes.str();
+}
+
+inline void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
 // Points the settings store and the home folder into a fresh folder.
 class ConfigFolderTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_FALSE(temp_.Path().empty()); }
 
   std::string Home() const { return temp_.Path() + "/home"; }
-  std::string ConfigHome() const { return temp_.Path() + "/config"; }
-  std::string StoreFolder() const { return ConfigHome() + "/reelcatch"; }
+  std::string StoreFolder() const { return temp_.Path() + "/config/reelcatch"; }
   std::string HiveFile() const { return StoreFolder() + "/HKEY_CURRENT_USER.conf"; }
 
-  void WriteHiveFile(const std::string& bytes) const {
-    std::filesystem::create_directories(StoreFolder());
-    std::ofstream(HiveFile(), std::ios::binary) << bytes;
-  }
-  std::string ReadHiveFile() const {
-    std::ifstream in(HiveFile(), std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-  }
-
   TempFolder temp_;
-  ScopedEnv config_{"XDG_CONFIG_HOME", ConfigHome()};
+  ScopedEnv config_{"XDG_CONFIG_HOME", temp_.Path() + "/config"};
   ScopedEnv home_{"HOME", Home()};
 };
 

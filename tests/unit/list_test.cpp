@@ -1,0 +1,192 @@
+// The list, its commands and its rebuilds, through the in-memory grid.
+#include <gtest/gtest.h>
+
+#include "list/add_download_url.h"
+#include "list/status_cell.h"
+#include "support/fake_ports.h"
+
+namespace reelcatch {
+namespace {
+
+std::string Url(size_t n) { return "http://www.youtube.com/watch?v=" + std::to_string(n); }
+
+class ListTest : public ::testing::Test {
+ protected:
+  ListTest() { display.SetYieldSlice(std::chrono::microseconds(0)); }
+
+  // A new list of one item per status ("": the default), shown in the grid.
+  void Show(const std::vector<std::string>& statuses) {
+    while (!list.IsListEmpty()) list.DeleteItem(1);
+    for (size_t n = 1; n <= statuses.size(); ++n) list.AddItem(Url(n), "f", statuses[n - 1], "");
+    display.FillDownloadList();
+  }
+  // The items' numbers in list order; checks on the way that IDs are
+  // positions + 1 and that the grid shows the list.
+  std::vector<int> Order() {
+    std::vector<int> order;
+    EXPECT_EQ(grid.RowCount(), list.Count());
+    EXPECT_EQ(display.GridFormatted(), !list.IsListEmpty());
+    for (const DownloadItem& item : list.Items()) {
+      EXPECT_EQ(item.ID, static_cast<int>(order.size()) + 1);
+      EXPECT_EQ(grid.CellText(item.ID - 1, kColId), std::to_string(item.ID));
+      EXPECT_EQ(grid.CellText(item.ID - 1, kColVideoUrl), item.Video_URL);
+      EXPECT_EQ(grid.CellText(item.ID - 1, kColStatus), item.Status);
+      order.push_back(std::stoi(item.Video_URL.substr(31)));
+    }
+    return order;
+  }
+
+  EventLog log;
+  DownloadList list;
+  MemoryGrid grid;
+  FakeEventLoop loop;
+  FakeDialogs dialogs{log};
+  ListDisplay display{list, grid, loop, dialogs};
+};
+
+using Command = void (ListDisplay::*)();
+constexpr Command kAll = &ListDisplay::SelectAllItems, kRemove = &ListDisplay::RemoveSelected,
+                  kUp = &ListDisplay::MoveSelectedUp, kDown = &ListDisplay::MoveSelectedDown,
+                  kClear = &ListDisplay::ClearCompleted;
+
+TEST_F(ListTest, CommandsTouchTheItemsTheirRowsShow) {
+  struct Case {
+    std::vector<Command> commands;
+    std::vector<GridCellRef> cells;
+    std::vector<int> rows;  // selected as whole rows
+    int16_t stale;          // an ID removed behind the grid's back: its rows are old
+    std::vector<int> expected;
+  } cases[] = {
+      {{kClear}, {}, {}, 0, {1, 3, 4, 5}},
+      {{kRemove}, {{1, 3}, {3, 0}, {1, 2}}, {}, 0, {1, 3, 5}},
+      {{kRemove}, {{2, 2}}, {0, 4}, 0, {2, 4}},
+      {{kRemove}, {}, {}, 0, {1, 2, 3, 4, 5}},
+      {{kAll, kRemove}, {}, {}, 0, {}},
+      {{kUp}, {{3, 3}, {1, 3}}, {}, 0, {1, 2, 4, 3, 5}},
+      {{kDown}, {{2, 2}}, {}, 0, {1, 2, 4, 3, 5}},
+      {{kUp}, {{0, 0}}, {}, 0, {1, 2, 3, 4, 5}},
+      {{kDown}, {{4, 0}}, {}, 0, {1, 2, 3, 4, 5}},
+      {{kUp}, {}, {1, 2}, 0, {1, 2, 3, 4, 5}},
+      {{kRemove}, {{3, 3}}, {}, 1, {2, 3, 5}},
+      {{kUp}, {{2, 3}}, {}, 1, {3, 2, 4, 5}},
+      {{kRemove}, {{0, 3}}, {}, 1, {2, 3, 4, 5}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.expected));
+    Show({"Waiting", "Complete", "complete", "Complete ", "42"});
+    grid.ClearSelection();
+    for (GridCellRef cell : c.cells) grid.SelectCell(cell);
+    for (int row : c.rows) grid.SetRowSelected(row, true);
+    if (c.stale != 0) list.DeleteItem(c.stale);
+    for (Command command : c.commands) (display.*command)();
+    EXPECT_EQ(Order(), c.expected);
+  }
+}
+
+TEST_F(ListTest, EditsDuringARefillShowOnceItEnds) {
+  // clang-format off
+  const std::function<void()> edits[] = {
+      [&] { list.DeleteItem(40), list.DeleteItem(39); },
+      [&] { grid.SelectCell({0, kColStatus}), display.RemoveSelected(); },
+      [&] { grid.SelectCell({0, kColStatus}), display.MoveSelectedDown(); },
+      [&] { list.AddItem(Url(41), "", "", ""), display.FillDownloadList(); },
+      [&] { display.SelectAllItems(), display.RemoveSelected(); }};
+  // clang-format on
+  for (const auto& edit : edits) {
+    Show(std::vector<std::string>(40, ""));
+    loop.SetHook([&, turn = loop.Turns() + 2] {
+      if (loop.Turns() == turn) edit();
+    });
+    EXPECT_TRUE(display.FillDownloadList() || list.IsListEmpty());
+    Order();
+  }
+}
+
+TEST_F(ListTest, FailedRefillIsReportedAndKeepsTheOldRows) {
+  const std::pair<std::function<void()>, std::string> errors[] = {
+      {[] { throw std::bad_alloc(); }, "7:Out of memory"},
+      {[] { throw std::runtime_error("disk gone"); }, "5:disk gone"},
+      {[] { throw 42; }, "51:Internal error"},
+  };
+  Show({""});
+  for (const auto& [thrower, text] : errors) {
+    list.AddItem(Url(list.Count() + 1), "", "", "");
+    loop.SetHook(thrower);
+    EXPECT_FALSE(display.FillDownloadList());
+    EXPECT_EQ(grid.RowCount(), list.Count() - 1);
+    EXPECT_EQ(log.back(),
+              "Dialogs.ShowMessage An error occured while filling the Download list\r" + text);
+    loop.SetHook({});
+    EXPECT_TRUE(display.FillDownloadList());
+  }
+}
+
+TEST_F(ListTest, RenameStoresTheCleanedNameOrIsRefused) {
+  const std::pair<const char*, const char*> cases[] = {{"a.flv", "a.flv"},
+                                                       {"a:b/c?.flv", "abc.flv"},
+                                                       {":/\\*", nullptr},
+                                                       {"Enter File Name", nullptr}};
+  Show({"", "Complete", ""});
+  for (bool eventsOnWrites : {false, true}) {
+    grid.SetRaiseEventsOnProgramWrites(eventsOnWrites);
+    for (auto [typed, stored] : cases) {
+      std::string before = list.At(1).FileName;
+      EXPECT_EQ(grid.EditCell(1, kColFileName, typed), stored != nullptr) << typed;
+      EXPECT_EQ(list.At(1).FileName, stored ? stored : before) << typed;
+      EXPECT_EQ(grid.CellText(1, kColFileName), list.At(1).FileName) << typed;
+    }
+  }
+  EXPECT_EQ(list.At(0).FileName + list.At(2).FileName + list.At(1).Status, "ffComplete");
+}
+
+TEST_F(ListTest, EachAddedLineIsTrimmedAndClassified) {
+  const std::string wait = " Waiting (Auto Detect) Waiting", blip = "http://blip.tv/";
+  const std::pair<std::string, std::string> cases[] = {
+      {Url(1), Url(1) + wait},
+      {" \t" + blip + "1 \r\n", blip + "1" + wait},
+      {blip + "2\r\n\r\n x.com\n" + blip + "4",
+       blip + "2" + wait + "|x.com ERROR Link is not supported|" + blip + "4" + wait},
+      {blip + "a b", blip + "a b" + wait},
+      {Url(1), ""},
+      {"HTTP://YOUTUBE.COM/watch?v=1", "HTTP://YOUTUBE.COM/watch?v=1" + wait},
+      {" \t\r\n \n", ""},
+  };
+  RunState state;
+  for (const auto& [entered, added] : cases) {
+    int before = list.Count();
+    AddDownloadURL(entered, list, display, state);
+    std::string got;
+    for (int p = before; p < list.Count(); ++p) {
+      const DownloadItem& item = list.At(p);
+      got += (got.empty() ? "" : "|") + item.Video_URL + " " + item.FileName + " " + item.Status;
+    }
+    EXPECT_EQ(got, added) << entered;
+    EXPECT_EQ(grid.RowCount(), list.Count());
+  }
+}
+
+TEST(StatusCell, NumbersBecomeABarAndOtherTextsStayText) {
+  const StatusCellColors colors{{1, 1, 1}, {2, 2, 2}, {3, 3, 3}, {4, 4, 4}};
+  // The value, then the percentage and the bar's right end; -1: drawn as text.
+  // clang-format off
+  const std::tuple<const char*, int, int> cases[] = {
+      {"45", 45, 100}, {"250", 100, 211}, {"-3", 0, 10}, {"12.5", 12, 34}, {"13.5", 14, 38},
+      {"12.51", 13, 36}, {" 7\t", 7, 24}, {"4.5e1", 45, 100}, {"1e400", 100, 211}, {"50", 50, 110},
+      {"-1e99999", 0, 10}, {"0.5e-400", 0, 10}, {"Waiting", -1, 0}, {"", -1, 0}, {"1e", -1, 0},
+      {"0x10", -1, 0}, {"nan", -1, 0}, {"+-1", -1, 0}, {"12%", -1, 0}};
+  // clang-format on
+  for (auto [value, percent, right] : cases) {
+    for (bool selected : {false, true}) {
+      // 201 pixels wide: half a pixel rounds to the even one.
+      StatusCellLayout layout = LayoutStatusCell(value, {10, 5, 211, 25}, selected, colors);
+      ASSERT_EQ(layout.custom, percent >= 0) << value;
+      if (!layout.custom) continue;
+      EXPECT_EQ(layout.text, std::to_string(percent) + "%") << value;
+      EXPECT_EQ(layout.bar, (CellRect{10, 5, selected ? 10 : right, 25})) << value;
+      EXPECT_EQ(layout.back, selected ? colors.selectedBack : colors.highlightText) << value;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace reelcatch

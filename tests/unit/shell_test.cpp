@@ -1,0 +1,172 @@
+// The window's start and end, and the settings it keeps.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include "shell/cregister.h"
+#include "shell/mod_settings.h"
+#include "unit/frm_main_fixture.h"
+
+namespace reelcatch {
+namespace {
+
+using namespace testing;
+namespace fs = std::filesystem;
+
+class ShellTest : public FrmMainFixture {
+ protected:
+  std::string Get(const std::string& name, const std::string& key = "Software\\T") {
+    return reg_.REGGetSetting(kHkeyCurrentUser, key, name, "-");
+  }
+  bool Save(const std::string& name, const std::string& value,
+            const std::string& key = "Software\\T") {
+    return reg_.REGSaveSetting(kHkeyCurrentUser, key, name, value);
+  }
+  // Whether this process has a page file in its private folder.
+  static bool HasPageFile() {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(PrivateRuntimeFolder().path, error)) {
+      if (entry.path().filename().string().starts_with("Parse-" + std::to_string(getpid()) + "-"))
+        return true;
+    }
+    return false;
+  }
+  CRegister reg_;
+};
+
+TEST_F(ShellTest, StartsUpInOrderAndStartsTheWatcherOnlyWhenMonitoring) {
+  const std::string var = "Movie.SetVariable _root.";
+  EXPECT_EQ(
+      Only(startUp_, {"Tray.", "Window.", "Movie.", "Shell.", "Dialogs."}),
+      (EventLog{
+          "Tray.SetTip Reelcatch", "Tray.SetInTray 1", "Window.SetSize 640x550",
+          "Movie.LoadMovie " + ProgramDir() + "/Main.qml",
+          var + "aboutTxt=Version 1.0.0.0\r\nReelcatch is an easy to use program to download video "
+                "files from google,youtube,iFilm and other 9 video sharing sites to your PC.",
+          "Shell.Launch " + Watcher() + " 4242", var + "autoToDownloadList_CB=1",
+          var + "Download_CB=1", var + "Convert_CB=1",
+          var + "download_dir=" + Home() + "/Downloaded Videos", "Window.StartHook"}));
+  EXPECT_FALSE(fs::exists(HiveFile())) << "loading writes nothing";
+  SaveSettings(reg_, {"/srv/v", false});
+  EXPECT_EQ(Get(kUrlMonValue, kSettingsKey), "False");
+  Restart();
+  EXPECT_EQ(Only(startUp_, {"Shell.", var + "auto", var + "download_dir"}),
+            (EventLog{var + "autoToDownloadList_CB=0", var + "download_dir=/srv/v"}));
+}
+
+TEST_F(ShellTest, EveryWayOutStopsTheWatcherAndAsksOnlyAboutARunThatRuns) {
+  const std::string stopped = "Tray.Caption Start Downloading";
+  // During a run, from the tray, with Stop clicked first; the answers to
+  // questions; what the log shows before the end.
+  const std::tuple<bool, bool, bool, MessageAnswer, EventLog> cases[] = {
+      {false, false, false, MessageAnswer::No, {}},
+      {false, true, false, MessageAnswer::No, {}},
+      {true, false, false, MessageAnswer::No, {kCancelQuestion}},
+      {true, true, false, MessageAnswer::Yes, {kCancelQuestion, stopped}},
+      {true, false, true, MessageAnswer::Yes, {kCancelQuestion, stopped}}};
+  ASSERT_TRUE(Save(kUrlMonValue, "False", kSettingsKey));
+  const std::string settings = ReadFile(HiveFile());
+  for (const auto& [inRun, fromTray, stopFirst, answer, before] : cases) {
+    Restart();
+    fakes_->dialogs.SetQuestionAnswer(answer);
+    auto leave = [&, fromTray = fromTray, stopFirst = stopFirst] {
+      if (stopFirst) frm_->Run().cmdStartDownload_Click();
+      if (fromTray) frm_->mnuExit_Click(), AsFake(frm_->EndTimer()).Fire();
+      frm_->Flash_FSCommand("IDC_FS_Close", "");
+    };
+    bool pageFile = false;
+    Add(kRefusedPage);
+    EXPECT_THROW(
+        inRun ? RunAndDuringPageFetch([&] { pageFile = HasPageFile(), leave(); }) : leave(),
+        QuitCalled);
+    EventLog expected = before;
+    expected.insert(expected.end(),
+                    {"Window.StopHook", "Shell.Launch " + Watcher() + " Exit", "Window.Quit"});
+    EXPECT_EQ(Only(fakes_->log, {"Window.", "Shell.", "Dialogs.", stopped}), expected);
+    EXPECT_EQ(pageFile, inRun);
+    EXPECT_FALSE(HasPageFile()) << "the program ends without unwinding: its page file goes first";
+    EXPECT_EQ(ReadFile(HiveFile()), settings)
+        << "switching monitoring off on the way out is not saved";
+  }
+}
+
+TEST_F(ShellTest, StoreKeepsAnyTextAndIsTheUsersAlone) {
+  const std::string values[] = {
+      "a\nb\r\n", "a=b",   "[S]",      "%41%", "\xc3\xa9\xff", std::string("n\0l", 3),
+      "  x  ",    "\\a\\", "\x7f\x01", ""};
+  for (size_t i = 0; i < std::size(values); ++i)
+    ASSERT_TRUE(Save("v" + std::to_string(i), values[i]));
+  for (size_t i = 0; i < std::size(values); ++i) EXPECT_EQ(Get("v" + std::to_string(i)), values[i]);
+  ASSERT_TRUE(Save("n=[odd]\nname", "odd", "A]\n[B"));
+  ASSERT_TRUE(Save("*", "unnamed", "\\Software\\T\\"));
+  EXPECT_EQ(Get("n=[odd]\nname", "A]\n[B") + Get("") + Get("*") + Get("x") + Get("v0", "Other"),
+            "oddunnamedunnamed--");
+  EXPECT_EQ(CRegister::TrimKeyPath("\\\\a\\\\"), "\\a\\");
+  struct stat folder {
+  }, file{};
+  ASSERT_EQ(stat(StoreFolder().c_str(), &folder) + stat(HiveFile().c_str(), &file), 0);
+  EXPECT_EQ((folder.st_mode & 0777) * 01000 + (file.st_mode & 0777), 0700600u);
+  EXPECT_FALSE(reg_.REGSaveSetting(0x80000002, "Software\\T", "v1", "x"))
+      << "other hives hold nothing";
+}
+
+TEST_F(ShellTest, DamagedStoreGivesWhatCanBeReadAndIsReplacedWhole) {
+  const std::pair<std::string, std::string> cases[] = {
+      {std::string("\x00\xff\x13[=]]\n==\n\x80", 10), "-"},
+      {"Good=stray\n", "-"},
+      {"[Software\\T]\nGood=kept\n[Software\\\nGood=lost\n", "kept"},
+      {"[Software\\T]\nGood=/home/us", "-"},
+      {"[Software\\T]\nGood=%4\n", "-"},
+      {"[Software\\T]\r\nGood=crlf\r\n", "crlf"}};
+  fs::create_directories(StoreFolder());
+  for (const auto& [bytes, good] : cases) {
+    WriteFile(HiveFile(), bytes);
+    EXPECT_EQ(Get("Good"), good);
+    EXPECT_TRUE(Save("New", "saved"));
+    EXPECT_EQ(Get("Good") + Get("New"), good + "saved");
+  }
+  // A write cut short, even for root, leaves the old file as it was.
+  const std::string before = ReadFile(HiveFile());
+  rlimit old{}, limit{};
+  getrlimit(RLIMIT_FSIZE, &old);
+  limit = {before.size() + 8, old.rlim_max};
+  std::signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &limit);
+  EXPECT_FALSE(Save("New", std::string(4096, 'x')));
+  setrlimit(RLIMIT_FSIZE, &old);
+  EXPECT_EQ(ReadFile(HiveFile()), before);
+  EXPECT_EQ(std::distance(fs::directory_iterator(StoreFolder()), {}), 1);
+  // One that cannot be read may hold good values: it is not replaced.
+  fs::remove(HiveFile());
+  fs::create_directories(HiveFile());
+  EXPECT_FALSE(Save("New", "x"));
+}
+
+TEST_F(ShellTest, StoredSettingsAreReadWithCare) {
+  const std::string home = Home() + "/Downloaded Videos", plain = "/[v=1] %20\xc2\xa0\xe9";
+  const std::pair<std::string, std::string> folders[] = {
+      {"", ""}, {plain, plain}, {"/a\nb", home}, {"/a\x7f", home}, {"/a\xc2\x9b", home}};
+  for (const auto& [stored, used] : folders) {
+    ASSERT_TRUE(Save(kDownloadDirValue, stored, kSettingsKey));
+    EXPECT_EQ(ReadDownloadDir(reg_), used);
+  }
+  // clang-format off
+  const std::tuple<const char*, bool, bool> truths[] = {  // the text, whether it is read, as what
+      {"True", true, true}, {" fALSE\t", true, false}, {"-0.0", true, false}, {"+.5", true, true},
+      {"007", true, true}, {"1.", true, true}, {"", false, false}, {".", false, false},
+      {"1.2.3", false, false}, {"1e3", false, false}, {"truex", false, false}, {"++1", false, false}};
+  // clang-format on
+  for (auto [text, understood, value] : truths) {
+    for (bool before : {false, true}) {
+      bool read = before;
+      EXPECT_EQ(ReadTruthValue(text, read), understood) << text;
+      EXPECT_EQ(read, understood ? value : before) << text;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace reelcatch
