@@ -7,6 +7,7 @@
 #include <chrono>
 #include <clocale>
 #include <ostream>
+#include <set>
 
 #include "e2e/get_fixture.h"
 #include "support/sample_site.h"
@@ -61,6 +62,26 @@ TEST_F(GetTest, DownloadsFromEverySiteAndNamesEveryFailure) {
     EXPECT_NE(run->Stderr().find(line), std::string::npos) << line << run->Stderr();
   }
   EXPECT_EQ(ReadTree(videos), files);
+}
+
+// Every request of a run goes over one connection to a server that keeps
+// it; one that closes after each answer still serves the whole run.
+TEST_F(GetTest, RequestsOfOneServerShareAConnection) {
+  for (bool keepAlive : {false, true}) {
+    if (keepAlive) server.KeepAlive();
+    std::vector<std::string> args = {"-q", "-d", videos.string()};
+    for (const char* name : {"a", "b", "c"}) {
+      std::string tag = name + std::string(keepAlive ? "k" : "");
+      args.push_back(Page(tag, "/" + tag + ".flv", Response::Ok("video " + tag)));
+    }
+    size_t before = server.Requests().size();
+    EXPECT_EQ(Run(args)->Wait(), 0);
+    std::set<int> connections;
+    std::vector<RecordedRequest> requests = server.Requests();
+    for (size_t i = before; i < requests.size(); ++i) connections.insert(requests[i].connection);
+    EXPECT_EQ(requests.size() - before, 10u);  // the first page's HEAD, then three of each item
+    EXPECT_EQ(connections.size(), keepAlive ? 1u : 10u) << "keep-alive " << keepAlive;
+  }
 }
 
 // The server holds the rest of the video for ever, and the program is told

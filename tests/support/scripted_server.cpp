@@ -86,6 +86,7 @@ struct ScriptedServer::Connection {
     return true;
   }
   int fd;
+  int number = 0;
   SSL* ssl;
   std::thread thread;
 };
@@ -149,6 +150,7 @@ void ScriptedServer::Accept(int listener, bool secure) {
     SSL* ssl = secure ? SSL_new(tls_->context) : nullptr;
     if (ssl) SSL_set_fd(ssl, fd);
     auto connection = std::make_unique<Connection>(fd, ssl);
+    connection->number = static_cast<int>(connections_.size()) + 1;
     connection->thread = std::thread([this, raw = connection.get()] { Serve(*raw); });
     connections_.push_back(std::move(connection));
   }
@@ -158,12 +160,16 @@ void ScriptedServer::Serve(Connection& connection) {
   std::string head;
   char buffer[4096];
   bool open = !connection.ssl || SSL_accept(connection.ssl) == 1;
-  for (long got = 1; open && got > 0 && head.find("\r\n\r\n") == std::string::npos;) {
-    got = connection.Receive(buffer, sizeof buffer);
-    head.append(buffer, static_cast<size_t>(std::max(got, 0L)));
-  }
-  if (size_t end = head.find("\r\n\r\n"); end != std::string::npos) {
+  for (bool again = open; again;) {
+    for (long got = 1; got > 0 && head.find("\r\n\r\n") == std::string::npos;) {
+      got = connection.Receive(buffer, sizeof buffer);
+      head.append(buffer, static_cast<size_t>(std::max(got, 0L)));
+    }
+    size_t end = head.find("\r\n\r\n");
+    if (end == std::string::npos) break;
     RecordedRequest request = Parse(head.substr(0, end));
+    head.erase(0, end + 4);
+    request.connection = connection.number;
     bool isHead = request.method == "HEAD";
     std::unique_lock lock(mutex_);
     auto route = routes_.find(isHead ? "HEAD " + request.target : request.target);
@@ -174,7 +180,7 @@ void ScriptedServer::Serve(Connection& connection) {
     requests_.push_back(std::move(request));
     lock.unlock();
     changed_.notify_all();
-    Play(connection, response, isHead);
+    again = Play(connection, response, isHead) && keepAlive_;
   }
   if (connection.ssl && open) SSL_shutdown(connection.ssl);
   // Reads until the client closes, so closing never resets what it has not read yet.
@@ -185,7 +191,8 @@ void ScriptedServer::Serve(Connection& connection) {
   }
 }
 
-void ScriptedServer::Play(Connection& connection, const Response& response, bool isHead) {
+// True when the whole answer was sent.
+bool ScriptedServer::Play(Connection& connection, const Response& response, bool isHead) {
   std::string sent;
   // False once nothing more is to be sent: for a HEAD, after its blank line.
   auto expand = [this](std::string text) {
@@ -209,7 +216,7 @@ void ScriptedServer::Play(Connection& connection, const Response& response, bool
     if (step.kind == Response::kBody) {
       std::string body = expand(step.text);
       more = send("Content-Length: " + std::to_string(body.size()) +
-                  "\r\nConnection: close\r\n\r\n" + body);
+                  "\r\nConnection: " + (keepAlive_ ? "keep-alive" : "close") + "\r\n\r\n" + body);
     }
     for (uint64_t left = isHead || step.kind != Response::kGenerate ? 0 : step.count;
          more && left;) {
@@ -223,8 +230,9 @@ void ScriptedServer::Play(Connection& connection, const Response& response, bool
       more = Wait(kForever, [&] { return openGates_.contains(step.text); });
     }
     while (step.kind == Response::kDrip && more) more = send(step.text) && Wait(step.count);
-    if (!more) return;
+    if (!more) return isHead;
   }
+  return true;
 }
 
 bool ScriptedServer::Wait(uint64_t milliseconds, const std::function<bool()>& done) const {

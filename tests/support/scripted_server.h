@@ -80,6 +80,7 @@ struct RecordedRequest {
   std::string method;
   std::string target;  // path and query, as sent
   std::string head;    // the request line and the header lines, as sent
+  int connection = 0;  // which connection brought it, counted from 1
 };
 
 class ScriptedServer {
@@ -94,6 +95,9 @@ class ScriptedServer {
   void SetDefault(Response response) { Set("", std::move(response)); }
   // Lets every answer waiting at gate go on, and every later one pass it.
   void Open(const std::string& gate);
+  // Answers made with a body say "Connection: keep-alive" and the connection
+  // then waits for the next request (RecordedRequest::connection tells them apart).
+  void KeepAlive() { keepAlive_ = true; }
 
   std::string Url(const std::string& path = "/") const { return Base(0) + path; }
   std::string SecureUrl(const std::string& path = "/") const { return Base(1) + path; }
@@ -110,7 +114,7 @@ class ScriptedServer {
   std::string Base(int secure) const;
   void Accept(int listener, bool secure);
   void Serve(Connection& connection);
-  void Play(Connection& connection, const Response& response, bool isHead);
+  bool Play(Connection& connection, const Response& response, bool isHead);
   // Waits until done() holds or the time is up; false when the server stops first.
   bool Wait(uint64_t milliseconds, const std::function<bool()>& done = nullptr) const;
   static constexpr uint64_t kForever = uint64_t{1} << 30;  // twelve days
@@ -123,6 +127,7 @@ class ScriptedServer {
   mutable std::mutex mutex_;
   mutable std::condition_variable changed_;
   bool stopping_ = false;
+  bool keepAlive_ = false;
   std::set<std::string> openGates_;
   std::map<std::string, Response> routes_;  // "HEAD /x" for HEAD only, "" the default
   std::vector<RecordedRequest> requests_;
