@@ -15,26 +15,21 @@ namespace reelcatch {
 namespace {
 
 std::vector<std::string> Rows(const Grid& grid) {
-  std::vector<std::string> rows;
-  for (int row = 0; row < grid.RowCount(); ++row) {
-    rows.emplace_back();
+  std::vector<std::string> rows(static_cast<size_t>(grid.RowCount()));
+  for (size_t row = 0; row < rows.size(); ++row) {
     for (int column = 0; column < kGridColumnCount; ++column)
-      rows.back() += grid.CellText(row, column) + "|";
+      rows[row] += grid.CellText(static_cast<int>(row), column) + "|";
   }
   return rows;
 }
 
-struct Shown {
-  explicit Shown(DownloadList& list, Grid& grid) : display(list, grid, loop, dialogs) {}
-  EventLog log;
-  FakeEventLoop loop;
-  FakeDialogs dialogs{log};
-  ListDisplay display;
-};
+EventLog events;
+FakeEventLoop loop;
+FakeDialogs dialogs{events};
 
 std::vector<std::string> Rebuilt(DownloadList& list) {
   MemoryGrid grid;
-  Shown(list, grid).display.FillDownloadList();
+  ListDisplay(list, grid, loop, dialogs).FillDownloadList();
   return Rows(grid);
 }
 
@@ -81,12 +76,12 @@ void ExpectRefillsMatchRebuilds(Grid& grid) {
   for (unsigned seed = 1; seed <= 6; ++seed) {
     std::mt19937 random(seed);
     DownloadList list;
-    Shown shown(list, grid);
+    ListDisplay display(list, grid, loop, dialogs);
     uint64_t runningKey = 0;
     for (int step = 0; step < 300; ++step) {
-      EditAndRefill(random, list, shown.display, grid, runningKey, step);
+      EditAndRefill(random, list, display, grid, runningKey, step);
       ASSERT_EQ(Rows(grid), Rebuilt(list)) << "seed " << seed << ", step " << step;
-      if (std::optional<int> row = shown.display.CurrentRow()) {
+      if (std::optional<int> row = display.CurrentRow()) {
         ASSERT_EQ(grid.CellText(*row, kColId), std::to_string(list.PositionOfKey(runningKey) + 1));
       }
     }
@@ -100,10 +95,8 @@ TEST(RefillMatchesRebuild, InMemoryGrid) {
 
 TEST(RefillMatchesRebuild, QtGrid) {
   int argc = 1;
-  char name[] = "refill-test";
-  char* argv[] = {name, nullptr};
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
+  char* argv[] = {const_cast<char*>("refill-test"), nullptr};
+  QApplication app(argc, argv);  // offscreen: set for every test program
   QWidget window;
   QtGrid grid(&window);
   ExpectRefillsMatchRebuilds(grid);

@@ -2,11 +2,7 @@
 
 #include <algorithm>
 #include <deque>
-#include <functional>
 #include <map>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "platform/flag_guard.h"
 #include "platform/memory_grid.h"
@@ -32,14 +28,8 @@ inline EventLog Only(const EventLog& log, const std::vector<std::string>& prefix
 inline std::string Flag(bool on) { return on ? "1" : "0"; }
 
 // What every fake shares: the log, and the name its entries start with.
-class Logging {
- public:
-  explicit Logging(EventLog& log, std::string port = "") : log_(log), port_(std::move(port)) {}
-
- protected:
+struct Logging {
   void Log(const std::string& call) { log_.push_back(port_ + call); }
-
- private:
   EventLog& log_;
   std::string port_;
 };
@@ -48,9 +38,8 @@ class Logging {
 // std::exception, so that no guard of the program can swallow it.
 struct QuitCalled {};
 
-class FakeMovie : public Movie, Logging {
- public:
-  explicit FakeMovie(EventLog& log) : Logging(log, "Movie.") {}
+struct FakeMovie : Movie, Logging {
+  explicit FakeMovie(EventLog& log) : Logging{log, "Movie."} {}
   void LoadMovie(int, const std::string& path) override { Log("LoadMovie " + path); }
   void SetVariable(const std::string& name, const std::string& value) override {
     Log("SetVariable " + name + "=" + (vars[name] = value));
@@ -64,9 +53,8 @@ class FakeMovie : public Movie, Logging {
 
 // Messages answer Ok; questions take the queued answers first, then the
 // standing one (No unless told).
-class FakeDialogs : public Dialogs, Logging {
- public:
-  explicit FakeDialogs(EventLog& log) : Logging(log, "Dialogs.") {}
+struct FakeDialogs : Dialogs, Logging {
+  explicit FakeDialogs(EventLog& log) : Logging{log, "Dialogs."} {}
   MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons, MessageIcon,
                             const std::string& title) override {
     Log("ShowMessage " + text);
@@ -90,9 +78,8 @@ class FakeDialogs : public Dialogs, Logging {
 };
 
 // A timer that ticks only when the test fires it; the test may name it.
-class FakeTimer : public Timer, Logging {
- public:
-  FakeTimer(EventLog& log, std::function<void()> tick) : Logging(log), tick_(std::move(tick)) {}
+struct FakeTimer : Timer, Logging {
+  FakeTimer(EventLog& log, std::function<void()> tick) : Logging{log, ""}, tick_(std::move(tick)) {}
   void SetInterval(int) override {}
   int Interval() const override { return 0; }
   void SetEnabled(bool on) override { Log(name + ".SetEnabled " + Flag(enabled_ = on)); }
@@ -109,20 +96,16 @@ class FakeTimer : public Timer, Logging {
 
 inline FakeTimer& AsFake(Timer& timer) { return dynamic_cast<FakeTimer&>(timer); }
 
-class FakeTimerFactory : public TimerFactory {
- public:
+struct FakeTimerFactory : TimerFactory {
   explicit FakeTimerFactory(EventLog& log) : log_(log) {}
   std::unique_ptr<Timer> CreateTimer(std::function<void()> onTick) override {
     return std::make_unique<FakeTimer>(log_, std::move(onTick));
   }
-
- private:
   EventLog& log_;
 };
 
-class FakeShell : public Shell, Logging {
- public:
-  explicit FakeShell(EventLog& log) : Logging(log, "Shell.") {}
+struct FakeShell : Shell, Logging {
+  explicit FakeShell(EventLog& log) : Logging{log, "Shell."} {}
   void Open(const std::string& pathOrUrl) override { Log("Open " + pathOrUrl); }
   void Launch(const std::string& program, const std::vector<std::string>& args) override {
     std::string entry = "Launch " + program;
@@ -131,9 +114,8 @@ class FakeShell : public Shell, Logging {
   }
 };
 
-class FakeNetwork : public Network, Logging {
- public:
-  explicit FakeNetwork(EventLog& log) : Logging(log, "Network.") {}
+struct FakeNetwork : Network, Logging {
+  explicit FakeNetwork(EventLog& log) : Logging{log, "Network."} {}
   bool IsConnected() override { return Log("IsConnected"), connected; }
   bool connected = true;
 };
@@ -141,8 +123,7 @@ class FakeNetwork : public Network, Logging {
 // Counts its turns and runs the test's hook in them, the way a click or a
 // timer arrives in the middle of a long operation. A turn taken inside the
 // hook does not run it again.
-class FakeEventLoop : public EventLoop {
- public:
+struct FakeEventLoop : EventLoop {
   void DoEvents() override {
     ++turns_;
     if (inHook_ || !hook_) return;
@@ -159,12 +140,9 @@ class FakeEventLoop : public EventLoop {
   std::function<void()> hook_;
 };
 
-class FakeWindow : public Window, Logging {
- public:
-  explicit FakeWindow(EventLog& log) : Logging(log, "Window.") {}
-  void SetSize(int w, int h) override {
-    Log("SetSize " + std::to_string(w) + "x" + std::to_string(h));
-  }
+struct FakeWindow : Window, Logging {
+  explicit FakeWindow(EventLog& log) : Logging{log, "Window."} {}
+  void SetSize(int, int) override { Log("SetSize"); }
   void Show() override { Log("Show"); }
   void Hide() override { Log("Hide"); }
   bool IsVisible() const override { return true; }
@@ -178,9 +156,8 @@ class FakeWindow : public Window, Logging {
   [[noreturn]] void Quit() override { Log("Quit"), throw QuitCalled{}; }
 };
 
-class FakeTray : public Tray, Logging {
- public:
-  explicit FakeTray(EventLog& log) : Logging(log, "Tray.") {}
+struct FakeTray : Tray, Logging {
+  explicit FakeTray(EventLog& log) : Logging{log, "Tray."} {}
   bool Available() const override { return available; }
   void SetInTray(bool shown) override { Log("SetInTray " + Flag(shown)); }
   void SetTip(const std::string& tip) override { Log("SetTip " + tip); }
@@ -195,17 +172,15 @@ class FakeTray : public Tray, Logging {
   bool checked = false;
 };
 
-class FakeClipboard : public Clipboard {
- public:
+struct FakeClipboard : Clipboard {
   std::string Text() override { return text; }
   std::string text;
 };
 
 // The in-memory grid, with the calls that show it and select its rows also
 // written to the log.
-class FakeGrid : public MemoryGrid, Logging {
- public:
-  explicit FakeGrid(EventLog& log) : Logging(log, "Grid.") {}
+struct FakeGrid : MemoryGrid, Logging {
+  explicit FakeGrid(EventLog& log) : Logging{log, "Grid."} {}
   void SetVisible(bool on) override { MemoryGrid::SetVisible(on), Log("SetVisible " + Flag(on)); }
   void BringToFront() override { MemoryGrid::BringToFront(), Log("BringToFront"); }
   void SetRowSelected(int row, bool on) override {

@@ -7,7 +7,6 @@
 #include "run/download_run.h"
 #include "shell/frm_main.h"
 #include "support/fake_ports.h"
-#include "transfer/download.h"
 #include "unit/shell_config_folder.h"
 
 namespace reelcatch::testing {
@@ -21,8 +20,14 @@ inline const std::string kNotConnected =
 inline const std::string kCancelQuestion =
     "Dialogs.ShowMessage Are you sure that you want to cancel downloading?";
 
+inline EventLog Joined(std::initializer_list<EventLog> parts) {
+  EventLog all;
+  for (const EventLog& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
 // A main window over fake ports, its settings and program folder in a fresh
-// temporary folder and its timers named in the log as the program names them.
+// temporary folder, its start timer named in the log as the program names it.
 class FrmMainFixture : public ConfigFolderTest {
  protected:
   void SetUp() override { Restart(); }
@@ -33,9 +38,6 @@ class FrmMainFixture : public ConfigFolderTest {
     fakes_ = std::make_unique<FakePorts>();
     frm_ = std::make_unique<FrmMain>(fakes_->ports(), ProgramDir(), channel);
     AsFake(frm_->Run().DownloadTimer()).name = "tmrDownload";
-    AsFake(frm_->EndTimer()).name = "tmrend";
-    AsFake(frm_->MonitorTimer()).name = "tmrMonitor";
-    frm_->Control().SetTimeouts(10, 10);
     frm_->Form_Load();
     startUp_ = std::exchange(fakes_->log, {});
   }

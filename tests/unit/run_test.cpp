@@ -1,4 +1,5 @@
-// The download run as the window drives it, over pages whose fetch fails fast.
+// The download run as the window and the clipboard start it, over pages
+// whose fetch fails fast.
 #include <gtest/gtest.h>
 
 #include "unit/frm_main_fixture.h"
@@ -8,6 +9,7 @@ namespace {
 
 using namespace testing;
 
+constexpr const char* kPage = "http://www.youtube.com/watch?v=1";
 const std::string kVar = "Movie.SetVariable _root.";
 const EventLog kRunning = {"Tray.Caption Stop Downloading", kVar + "downloadBtn=0",
                            kVar + "startDownload=0", kVar + "downloadTab=0"};
@@ -19,12 +21,6 @@ const EventLog kStopped = {kCancelQuestion, "Tray.Caption Start Downloading",
 const EventLog kEmpty = {kVar + "startDownload=1",
                          "Dialogs.ShowMessage Please add video URL's first."};
 
-EventLog Joined(std::initializer_list<EventLog> parts) {
-  EventLog all;
-  for (const EventLog& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
-
 class RunTest : public FrmMainFixture {
  protected:
   std::string Items(std::string DownloadItem::*field) {
@@ -32,61 +28,41 @@ class RunTest : public FrmMainFixture {
     for (const DownloadItem& item : frm_->List().Items()) items += item.*field + "|";
     return items;
   }
+  EventLog Seen() { return Only(fakes_->log, {"Movie.", "tmrDownload.", "Dialogs.", "Shell."}); }
   EventLog Indicators() {
     return Only(fakes_->log, {"Tray.Caption", kVar + "d", kVar + "s", "Dialogs."});
   }
 };
 
-TEST_F(RunTest, StartSaysWhyNothingCanRun) {
-  frm_->Run().cmdStartDownload_Click();
-  EXPECT_EQ(fakes_->log, kEmpty);
-  EXPECT_EQ(fakes_->dialogs.lastTitle, "Empty List");
-  Add("http://example.com/clip");
-  fakes_->network.connected = false;
-  fakes_->log.clear();
-  frm_->Run().cmdStartDownload_Click();
-  EXPECT_EQ(fakes_->log, (EventLog{"Network.IsConnected", kNotConnected}));
-  EXPECT_EQ(Items(&DownloadItem::Status), "Link is not supported|");
-}
-
 TEST_F(RunTest, EachItemEndsAsItsPageAllowsAndFinishedOnesAreSkipped) {
-  for (const char* page :
-       {"http://x.com/clip", "http://blip.tv/1", "http://blip.tv/2", kRefusedPage})
-    Add(page);
-  frm_->List().Edit(0).Status = "Waiting";
+  Add("http://x.com/clip\nhttp://blip.tv/1\nhttp://blip.tv/2\n" + std::string(kRefusedPage));
   frm_->List().Edit(1).Status = "Complete";
   frm_->List().Edit(2).Status = "ERROR";
   frm_->List().Edit(3).FileName = "mine.flv";
-  std::vector<std::string> seen;
-  frm_->Run().SetStatusObserver([&](int p) { seen.push_back(frm_->List().At(p).Status); });
   frm_->Run().cmdStartDownload_Click();
   EXPECT_EQ(Items(&DownloadItem::FileName),
             "Un supported link|Waiting (Auto Detect)|Waiting (Auto Detect)|mine.flv|");
   EXPECT_EQ(Items(&DownloadItem::Status), "ERROR|Complete|ERROR|ERROR|");
-  EXPECT_EQ(seen,
-            (std::vector<std::string>{"Preperaing (0%)", "ERROR", "Preperaing (0%)", "ERROR"}));
   EXPECT_EQ(Indicators(), Joined({kRunning, kEnded}));
-  EXPECT_TRUE(std::filesystem::is_directory(Home() + "/Downloaded Videos"));
 }
 
 TEST_F(RunTest, StepsTakenDuringAPageFetch) {
   // y: the next question is answered Yes; s: Start/Stop is clicked; b: the
   // face's button is pressed; t: the start command comes and its timer ticks;
-  // e: the list is emptied; a: an address is added.
-  // Whether a start asked for while a stopped run winds up comes once it is over.
+  // e: the list is emptied; c: the clipboard is watched, delivers and is
+  // polled. Then the indicators, the statuses, and whether a
+  // start asked for while the stopped run wound up came once it was over.
   const std::tuple<const char*, EventLog, const char*, bool> cases[] = {
-      {"s", Joined({kRunning, {kCancelQuestion}, kEnded}), "Complete|ERROR|ERROR|", false},
-      {"ys", Joined({kRunning, kStopped}), "Complete|Cancelled|Waiting|", false},
-      {"ysb", Joined({kRunning, kStopped}), "Complete|Cancelled|Waiting|", true},
-      {"yst", Joined({kRunning, kStopped}), "Complete|Cancelled|Waiting|", true},
+      {"s", Joined({kRunning, {kCancelQuestion}, kEnded}), "ERROR|ERROR|", false},
+      {"ys", Joined({kRunning, kStopped}), "Cancelled|Waiting|", false},
+      {"ysb", Joined({kRunning, kStopped}), "Cancelled|Waiting|", true},
+      {"yst", Joined({kRunning, kStopped}), "Cancelled|Waiting|", true},
       {"es", Joined({kRunning, kEmpty, kEnded}), "", false},
-      {"a", Joined({kRunning, kEnded}), "Complete|ERROR|ERROR|Waiting|", false}};
+      {"c", Joined({kRunning, kEnded}), "ERROR|ERROR|Waiting|Waiting|", false}};
   for (const auto& [steps, indicators, statuses, restarts] : cases) {
     SCOPED_TRACE(steps);
     Restart();
-    for (const char* page : {"http://blip.tv/1", kRefusedPage, "http://127.0.0.1:1/blip.tv/2"})
-      Add(page);
-    frm_->List().Edit(0).Status = "Complete";
+    Add(kRefusedPage + std::string("\nhttp://127.0.0.1:1/blip.tv/2"));
     RunAndDuringPageFetch([&, steps = std::string(steps)] {
       for (char step : steps) {
         if (step == 'y') fakes_->dialogs.answers.push_back(MessageAnswer::Yes);
@@ -95,16 +71,61 @@ TEST_F(RunTest, StepsTakenDuringAPageFetch) {
         if (step == 't') frm_->Flash_FSCommand("IDC_FS_startDownload", "");
         if (step == 't') AsFake(frm_->Run().DownloadTimer()).Fire();
         if (step == 'e') frm_->Display().SelectAllItems(), frm_->Display().RemoveSelected();
-        if (step == 'a') Add("http://www.dailymotion.com/video/x");
+        if (step == 'c') frm_->chkMonitor_Click(), fakes_->clipboard.text = kPage;
+        if (step == 'c')
+          frm_->txtMonitor_Change("http://blip.tv/1"), AsFake(frm_->MonitorTimer()).Fire();
       }
-      EXPECT_EQ(frm_->Display().CurrentRow(),
-                frm_->List().IsListEmpty() ? std::nullopt : std::optional(1));
     });
     EXPECT_EQ(Indicators(), indicators);
+    EXPECT_EQ(fakes_->dialogs.lastTitle == "Empty List", steps[0] == 'e');
     EXPECT_EQ(Items(&DownloadItem::Status), statuses);
     EXPECT_EQ(Only(fakes_->log, {"Network."}).size(), 1u) << "one run only";
+    EXPECT_EQ(Only(fakes_->log, {"tmrDownload.SetEnabled 1"}).empty(), !restarts);
     EXPECT_EQ(fakes_->log.back() == "tmrDownload.SetEnabled 1", restarts);
   }
+}
+
+TEST_F(RunTest, ClipboardDeliveryAddsShowsAndArmsTheStartUnlessEmpty) {
+  const std::pair<std::string, int> deliveries[] = {
+      {kPage, 1}, {kPage, 1}, {"some words", 2}, {"", 2}};
+  for (const auto& [text, count] : deliveries) {
+    fakes_->log.clear();
+    frm_->txtMonitor_Change(text);
+    EXPECT_EQ(frm_->List().Count(), count);
+    EXPECT_EQ(Seen(), (text.empty() ? EventLog{}
+                                    : EventLog{"Movie.SetVariable _root.video_url=" + text,
+                                               "tmrDownload.SetEnabled 1"}));
+  }
+  EXPECT_EQ(frm_->List().At(1).Status, "Link is not supported");
+  fakes_->network.connected = false;
+  EXPECT_TRUE(AsFake(frm_->Run().DownloadTimer()).Fire());
+  EXPECT_EQ(fakes_->log.back(), kNotConnected);
+}
+
+TEST_F(RunTest, ClipboardPollingTakesEachNewTextOnceAndStartsAtOnce) {
+  fakes_->network.connected = false;
+  frm_->chkMonitor_Click();
+  EXPECT_TRUE(frm_->CurrentSettings().URLMon);
+  // Each clipboard text, and whether it is taken.
+  const std::pair<std::string, bool> polls[] = {{kPage, true},    {kPage, false},
+                                                {"words", false}, {"", false},
+                                                {kPage, true},    {"http://blip.tv/2", true}};
+  for (const auto& [text, taken] : polls) {
+    fakes_->log.clear();
+    fakes_->clipboard.text = text;
+    ASSERT_TRUE(AsFake(frm_->MonitorTimer()).Fire());
+    EXPECT_EQ(Seen(), (taken ? EventLog{"Movie.SetVariable _root.video_url=" + text, kNotConnected}
+                             : EventLog{}))
+        << text;
+  }
+  EXPECT_EQ(frm_->List().Count(), 2);
+  frm_->chkMonitor_Click();
+  EXPECT_FALSE(frm_->CurrentSettings().URLMon);
+  EXPECT_FALSE(AsFake(frm_->MonitorTimer()).Fire());
+  frm_->chkMonitor_Click();
+  AsFake(frm_->MonitorTimer()).Fire();
+  EXPECT_EQ(fakes_->log.back(), kNotConnected) << "switched off and on, the last text is forgotten";
+  EXPECT_FALSE(std::filesystem::exists(HiveFile()));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <csignal>
 
+#include "platform/private_folder.h"
 #include "shell/cregister.h"
 #include "shell/mod_settings.h"
 #include "unit/frm_main_fixture.h"
@@ -18,11 +19,10 @@ namespace fs = std::filesystem;
 
 class ShellTest : public FrmMainFixture {
  protected:
-  std::string Get(const std::string& name, const std::string& key = "Software\\T") {
+  std::string Get(std::string name, std::string key = "Software\\T") {
     return reg_.REGGetSetting(kHkeyCurrentUser, key, name, "-");
   }
-  bool Save(const std::string& name, const std::string& value,
-            const std::string& key = "Software\\T") {
+  bool Save(std::string name, std::string value, std::string key = "Software\\T") {
     return reg_.REGSaveSetting(kHkeyCurrentUser, key, name, value);
   }
   // Whether this process has a page file in its private folder.
@@ -37,12 +37,17 @@ class ShellTest : public FrmMainFixture {
   CRegister reg_;
 };
 
+mode_t ModeOf(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
+}
+
 TEST_F(ShellTest, StartsUpInOrderAndStartsTheWatcherOnlyWhenMonitoring) {
   const std::string var = "Movie.SetVariable _root.";
   EXPECT_EQ(
       Only(startUp_, {"Tray.", "Window.", "Movie.", "Shell.", "Dialogs."}),
       (EventLog{
-          "Tray.SetTip Reelcatch", "Tray.SetInTray 1", "Window.SetSize 640x550",
+          "Tray.SetTip Reelcatch", "Tray.SetInTray 1", "Window.SetSize",
           "Movie.LoadMovie " + ProgramDir() + "/Main.qml",
           var + "aboutTxt=Version 1.0.0.0\r\nReelcatch is an easy to use program to download video "
                 "files from google,youtube,iFilm and other 9 video sharing sites to your PC.",
@@ -59,6 +64,7 @@ TEST_F(ShellTest, StartsUpInOrderAndStartsTheWatcherOnlyWhenMonitoring) {
 
 TEST_F(ShellTest, EveryWayOutStopsTheWatcherAndAsksOnlyAboutARunThatRuns) {
   const std::string stopped = "Tray.Caption Start Downloading";
+  const EventLog end = {"Window.StopHook", "Shell.Launch " + Watcher() + " Exit", "Window.Quit"};
   // During a run, from the tray, with Stop clicked first; the answers to
   // questions; what the log shows before the end.
   const std::tuple<bool, bool, bool, MessageAnswer, EventLog> cases[] = {
@@ -82,14 +88,10 @@ TEST_F(ShellTest, EveryWayOutStopsTheWatcherAndAsksOnlyAboutARunThatRuns) {
     EXPECT_THROW(
         inRun ? RunAndDuringPageFetch([&] { pageFile = HasPageFile(), leave(); }) : leave(),
         QuitCalled);
-    EventLog expected = before;
-    expected.insert(expected.end(),
-                    {"Window.StopHook", "Shell.Launch " + Watcher() + " Exit", "Window.Quit"});
-    EXPECT_EQ(Only(fakes_->log, {"Window.", "Shell.", "Dialogs.", stopped}), expected);
+    EXPECT_EQ(Only(fakes_->log, {"Window.", "Shell.", "Dialogs.", stopped}), Joined({before, end}));
     EXPECT_EQ(pageFile, inRun);
     EXPECT_FALSE(HasPageFile()) << "the program ends without unwinding: its page file goes first";
-    EXPECT_EQ(ReadFile(HiveFile()), settings)
-        << "switching monitoring off on the way out is not saved";
+    EXPECT_EQ(ReadFile(HiveFile()), settings) << "monitoring is switched off, but not saved";
   }
 }
 
@@ -97,30 +99,21 @@ TEST_F(ShellTest, StoreKeepsAnyTextAndIsTheUsersAlone) {
   const std::string values[] = {
       "a\nb\r\n", "a=b",   "[S]",      "%41%", "\xc3\xa9\xff", std::string("n\0l", 3),
       "  x  ",    "\\a\\", "\x7f\x01", ""};
-  for (size_t i = 0; i < std::size(values); ++i)
-    ASSERT_TRUE(Save("v" + std::to_string(i), values[i]));
-  for (size_t i = 0; i < std::size(values); ++i) EXPECT_EQ(Get("v" + std::to_string(i)), values[i]);
-  ASSERT_TRUE(Save("n=[odd]\nname", "odd", "A]\n[B"));
+  // Each value is also a name, and a key with the value in its path holds it too.
+  for (const std::string& v : values) ASSERT_TRUE(Save("n" + v, v) && Save("n", v, "S]\n[" + v));
+  for (const std::string& v : values) EXPECT_EQ(Get("n" + v) + Get("n", "S]\n[" + v), v + v);
   ASSERT_TRUE(Save("*", "unnamed", "\\Software\\T\\"));
-  EXPECT_EQ(Get("n=[odd]\nname", "A]\n[B") + Get("") + Get("*") + Get("x") + Get("v0", "Other"),
-            "oddunnamedunnamed--");
-  EXPECT_EQ(CRegister::TrimKeyPath("\\\\a\\\\"), "\\a\\");
-  struct stat folder {
-  }, file{};
-  ASSERT_EQ(stat(StoreFolder().c_str(), &folder) + stat(HiveFile().c_str(), &file), 0);
-  EXPECT_EQ((folder.st_mode & 0777) * 01000 + (file.st_mode & 0777), 0700600u);
-  EXPECT_FALSE(reg_.REGSaveSetting(0x80000002, "Software\\T", "v1", "x"))
-      << "other hives hold nothing";
+  EXPECT_EQ(Get("") + Get("*") + Get("x") + Get("n", "Other"), "unnamedunnamed--");
+  EXPECT_EQ(ModeOf(StoreFolder()) * 01000 + ModeOf(HiveFile()), 0700600u);
 }
 
 TEST_F(ShellTest, DamagedStoreGivesWhatCanBeReadAndIsReplacedWhole) {
+  // clang-format off
   const std::pair<std::string, std::string> cases[] = {
-      {std::string("\x00\xff\x13[=]]\n==\n\x80", 10), "-"},
-      {"Good=stray\n", "-"},
-      {"[Software\\T]\nGood=kept\n[Software\\\nGood=lost\n", "kept"},
-      {"[Software\\T]\nGood=/home/us", "-"},
-      {"[Software\\T]\nGood=%4\n", "-"},
-      {"[Software\\T]\r\nGood=crlf\r\n", "crlf"}};
+      {std::string("\x00\xff\x13[=]]\n==\n\x80", 10), "-"}, {"[Software\\T]\nGood=%4\n", "-"},
+      {"[Software\\T]\nGood=kept\n[Software\\\nGood=lost\n", "kept"}, {"Good=stray\n", "-"},
+      {"[Software\\T]\nGood=/home/us", "-"}, {"[Software\\T]\r\nGood=crlf\r\n", "crlf"}};
+  // clang-format on
   fs::create_directories(StoreFolder());
   for (const auto& [bytes, good] : cases) {
     WriteFile(HiveFile(), bytes);
@@ -148,7 +141,7 @@ TEST_F(ShellTest, DamagedStoreGivesWhatCanBeReadAndIsReplacedWhole) {
 TEST_F(ShellTest, StoredSettingsAreReadWithCare) {
   const std::string home = Home() + "/Downloaded Videos", plain = "/[v=1] %20\xc2\xa0\xe9";
   const std::pair<std::string, std::string> folders[] = {
-      {"", ""}, {plain, plain}, {"/a\nb", home}, {"/a\x7f", home}, {"/a\xc2\x9b", home}};
+      {"", ""}, {plain, plain}, {"/a\nb", home}, {"/a\x7f", home}, {"/a\xc2\x80", home}};
   for (const auto& [stored, used] : folders) {
     ASSERT_TRUE(Save(kDownloadDirValue, stored, kSettingsKey));
     EXPECT_EQ(ReadDownloadDir(reg_), used);
@@ -157,7 +150,7 @@ TEST_F(ShellTest, StoredSettingsAreReadWithCare) {
   const std::tuple<const char*, bool, bool> truths[] = {  // the text, whether it is read, as what
       {"True", true, true}, {" fALSE\t", true, false}, {"-0.0", true, false}, {"+.5", true, true},
       {"007", true, true}, {"1.", true, true}, {"", false, false}, {".", false, false},
-      {"1.2.3", false, false}, {"1e3", false, false}, {"truex", false, false}, {"++1", false, false}};
+      {"1.2.3", false, false}, {"1e3", false, false}, {"truex", false, false}};
   // clang-format on
   for (auto [text, understood, value] : truths) {
     for (bool before : {false, true}) {
@@ -166,6 +159,18 @@ TEST_F(ShellTest, StoredSettingsAreReadWithCare) {
       EXPECT_EQ(read, understood ? value : before) << text;
     }
   }
+}
+
+TEST_F(ShellTest, PrivateFolderIsClosedToOthersOrRefused) {
+  const std::string path = temp_.Path() + "/p";
+  for (auto [mode, usable] : {std::pair{0755u, true}, {0770u, false}}) {
+    fs::create_directory(path);
+    chmod(path.c_str(), mode);
+    EXPECT_EQ(EnsurePrivateFolder(path).path, usable ? path : "");
+    EXPECT_EQ(ModeOf(path), usable ? 0700u : mode);
+  }
+  ScopedEnv runtime("XDG_RUNTIME_DIR", ""), cache("XDG_CACHE_HOME", "relative");
+  EXPECT_EQ(PrivateRuntimeFolder().path, Home() + "/.cache/reelcatch");
 }
 
 }  // namespace

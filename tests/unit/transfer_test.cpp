@@ -1,8 +1,7 @@
-// Reading an answer's header block, and how long a transfer may wait.
+// Reading an answer's header block, and how long a transfer may wait for it.
 #include <gtest/gtest.h>
 
 #include "transfer/header_block.h"
-#include "transfer/response_headers.h"
 #include "transfer/wait_limit.h"
 
 namespace reelcatch {
@@ -15,20 +14,16 @@ TEST(HeaderBlock, OnlyAPlainLengthDelimitsTheBody) {
   // lengths make the body unusable, and the size the facts of a HEAD tell.
   // clang-format off
   const std::tuple<std::string, long, std::optional<uint64_t>, bool, float> cases[] = {
-      {"Content-Length: 5000", 200, 5000, false, 5000},
-      {"content-LENGTH:  7 ", 200, 7, false, 7},
-      {"X-Content-Length: 5", 200, kNone, false, 5},
-      {"Content-Length: 12abc", 200, kNone, false, -1},
-      {"Content-Length: -5", 200, kNone, false, -1},
-      {"Content-Length: +5", 200, kNone, false, -1},
-      {"Content-Length: ", 200, kNone, false, -1},
+      {"Content-Length: 5000", 200, 5000, false, 5000}, {"content-LENGTH:  7 ", 200, 7, false, 7},
+      {"X-Content-Length: 5", 200, kNone, false, 5}, {"Content-Length: 1a", 200, kNone, false, -1},
+      {"Content-Length: -5", 200, kNone, false, -1}, {"Content-Length: +5", 200, kNone, false, -1},
+      {"Content-Length: ", 200, kNone, false, -1}, {"Content-Length: 5", 204, 0, false, 5},
+      {"Content-Length: 5", 304, 0, false, 5},
       {"Content-Length: 5\r\nContent-Length: 5", 200, 5, false, 5},
       {"Content-Length: 5\r\nContent-Length: 10", 200, kNone, true, 5},
       {"Content-Length: 18446744073709551615", 200, kMax, false, static_cast<float>(kMax)},
       {"Content-Length: 18446744073709551616", 200, kNone, true, -1},
-      {"Content-Length: 5\r\nTransfer-Encoding: chunked", 200, kNone, false, 5},
-      {"Content-Length: 5", 204, 0, false, 5},
-      {"Content-Length: 5", 304, 0, false, 5}};
+      {"Content-Length: 5\r\nTransfer-Encoding: chunked", 200, kNone, false, 5}};
   // clang-format on
   for (const auto& [headers, status, length, unusable, size] : cases) {
     std::string block = "HTTP/1.1 200 OK\r\n" + headers + "\r\n";
@@ -36,41 +31,6 @@ TEST(HeaderBlock, OnlyAPlainLengthDelimitsTheBody) {
     EXPECT_EQ(framing.length, length) << headers;
     EXPECT_EQ(framing.unusable, unusable) << headers;
     EXPECT_EQ(ReadHeadFacts(block).fileSize, size) << headers;
-  }
-}
-
-TEST(HeaderBlock, FirstMarkerAnywhereWinsAndOnlyABlockThatFitsIsRead) {
-  std::string block =
-      "HTTP/1.1 200 OK\r\nX-Content-Type: a/first\r\nContent-Type: b/second\r\n"
-      "Content-Disposition: inline; FILENAME=x.flv ; y=1\r\nX: http/1.1 404 not found\r\n";
-  HeadFacts facts = ReadHeadFacts(block);
-  EXPECT_EQ(facts.remoteFileType + "|" + facts.remoteFileName, "first|x.flv ; y=1");
-  EXPECT_FALSE(facts.fileExists);
-  block.append(kHeaderBufferSize - 1 - block.size(), 'x');
-  EXPECT_EQ(FactsFromAnswer(block, 200).remoteFileType, "first");
-  EXPECT_EQ(FactsFromAnswer(block + "x", 200).remoteFileType, "");
-}
-
-TEST(ResponseHeaders, KeepOnlyTheFinalAnswer) {
-  // The lines as they come, then the block kept, its status, whether the
-  // final answer began, and the redirection still to follow.
-  using Lines = std::vector<std::string>;
-  const std::string ok = "HTTP/1.1 200 OK\r\n", found = "HTTP/1.1 302 F\r\n", end = "\r\n",
-                    to = "Location:  ftp:// \r\n";
-  const std::tuple<Lines, std::string, long, bool, std::string> cases[] = {
-      {{"HTTP/1.0 404 No\n", "A: 1\n", "\n"}, "HTTP/1.0 404 No\r\nA: 1\r\n", 404, true, ""},
-      {{"HTTP/1.1 100 Go\r\n", end, ok, end}, ok, 200, true, ""},
-      {{found, "location: /b\r\n", end, ok}, ok, 200, false, ""},
-      {{found, to, end}, found + to, 302, false, "ftp://"},
-      {{found, "Location: \r\n", end}, found + "Location: \r\n", 302, true, ""},
-      {{ok, end, "X: 1\r\n", end}, ok, 200, true, ""}};
-  for (const auto& [lines, block, status, final, redirectTo] : cases) {
-    ResponseHeaders headers;
-    for (const std::string& line : lines) headers.AddLine(line);
-    EXPECT_EQ(headers.Block(), block);
-    EXPECT_EQ(headers.Status(), status) << block;
-    EXPECT_EQ(headers.FinalAnswerBegan(), final) << block;
-    EXPECT_EQ(headers.RedirectTo(), redirectTo) << block;
   }
 }
 
@@ -82,7 +42,6 @@ TEST(WaitLimit, IsPassedOnlyByTooLittleForTooLong) {
   using Rounds = std::vector<std::pair<uint64_t, std::chrono::milliseconds>>;
   const std::tuple<WaitLimit::Kind, Rounds, std::string> cases[] = {
       {kWhole, {{1000, 4s}, {1000, 5s}, {1000, 999ms}, {0, 1ms}}, "Not finished within 10 s"},
-      {kWhole, {{0, 9s}, {0, 999ms}}, ""},
       {kSteady, {{0, 6s}, {0, 4s}}, "Server sent nothing for 10 s"},
       {kSteady, {{5, 5s}, {4, 5s}}, "Server sent only 9 bytes in 10 s"},
       {kSteady, {{1, 10s}}, "Server sent only 1 byte in 10 s"},
