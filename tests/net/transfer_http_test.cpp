@@ -242,7 +242,10 @@ INSTANTIATE_TEST_SUITE_P(Requests, Outcomes, testing::Values(
     Case{"CancelEndsTheHeadOfAFirstTransfer", "wait=30 cancel=request", kSilent, "cancelled 0",
          "Cancelled", "(none)", 1},
     // Each answer drips on for ever: only the stop or the wait limit ends it.
-    Case{"StopEndsAHead", "stop=2", kDripHead, kStatusOnly, "Cancelled", "(any)", 2},
+    // The status line comes late, so the stop always finds the answer not begun.
+    Case{"StopEndsAHead", "stop=2",
+         Response::Raw("").Pause(2000ms).Send("HTTP/1.1 200 OK\r\n").Drip("X: y\r\n", 100ms),
+         "head: 0 -1   Not Available", "Cancelled", "(any)", 2},
     Case{"StopEndsTheHeadOfAFirstTransfer", "stop=1", kDripHead, "cancelled 0", "Cancelled",
          "(none)", 1},
     Case{"StopEndsAPage", "wait=20 max=100000 stop=2", kDrip, "cancelled 0", "Cancelled", "(any)",
