@@ -381,6 +381,23 @@ TEST_F(GetTest, NewFileIsOnTheDiskBeforeItReplacesTheOlderOne) {
   EXPECT_NE(folderFlushed, std::string::npos) << trace;
 }
 
+// Run A's page comes in two parts with run B's whole run between them:
+// each run downloads its own page's video.
+TEST_F(GetTest, TwoRunsAtOnceEachDownloadTheirOwnPagesVideo) {
+  server.Route("/angryalien.com/a", Response::Head("HTTP/1.1 200 OK")
+                                        .Send("<html>" + std::string(3000, ' '))
+                                        .Await("a")
+                                        .Send("<embed src=\"{base}/v/a.flv\" />"));
+  server.Route("/v/a.flv", Response::Ok("a video"));
+  auto runA = Start(Args({server.Url("/angryalien.com/a")}, {"-d", (root / "a").string()}));
+  WaitFor(*runA, [&] { return server.Requests().size() == 2; });  // the HEAD and GET of A's page
+  EXPECT_EQ(Run(Args({Page("b", "/v/b.flv", Response::Ok("b video"))}))->Wait(), 0);
+  server.Open("a");
+  EXPECT_EQ(runA->Wait(), 0) << runA->Stderr();
+  EXPECT_EQ(ReadTree(root / "a"), (Tree{{"a.flv", Describe("a video")}}));
+  EXPECT_EQ(ReadTree(videos), (Tree{{"b.flv", Describe("b video")}}));
+}
+
 // Page files named after processes that no longer run are a crash's
 // leftovers; one whose process id now belongs to another program, too.
 TEST_F(GetTest, PageFilesOfRunsThatEndedAreRemovedAtTheNextStart) {

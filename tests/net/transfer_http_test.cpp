@@ -275,20 +275,5 @@ INSTANTIATE_TEST_SUITE_P(Requests, Outcomes, testing::Values(
     [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
 // clang-format on
 
-TEST_F(TransferTest, BodyOverTwoGigabytesIsCountedWhole) {
-  const uint64_t size = (uint64_t{1} << 31) + 5000;
-  server.Route("/v", Length(std::to_string(size)).Generate(size));
-  control.RequestInformation();
-  control.SetFileSize(-1);
-  int64_t reads = 0;
-  onProgress = [&] {
-    if (++reads % 4096 == 0) log.clear();
-  };
-  EXPECT_TRUE(control.StartDownload());
-  EXPECT_TRUE(log.ends_with(" " + std::to_string(size) + " complete")) << log;
-  EXPECT_EQ(reads, int64_t(size / 2048 + 2));  // the short read, the empty read
-  EXPECT_EQ(fs::file_size(file), size);
-}
-
 }  // namespace
 }  // namespace reelcatch
