@@ -22,11 +22,6 @@ using testing::Strings;
 using ProcessTest = testing::Desktop;
 const std::string kClip = REELCATCH_BINARY_DIR "/reelcatch-clip";
 
-std::string NextChannel() {
-  static int count = 0;
-  return std::to_string(QCoreApplication::applicationPid() * 1000 + ++count);
-}
-
 std::unique_ptr<QLocalSocket> Connect(const QString& path) {
   auto socket = std::make_unique<QLocalSocket>();
   socket->connectToServer(path);
@@ -55,7 +50,6 @@ TEST_F(ProcessTest, OneDesktopProgramRunsAndASecondStartHandsItsAddressesOver) {
   const Strings given{"http://www.youtube.com/watch?v=a", "http://www.dailymotion.com/b"};
   test::ChildProcess second(REELCATCH_BINARY_DIR "/reelcatch", given);
   EXPECT_EQ(second.Wait(60s), 0) << second.Stderr();
-  EXPECT_EQ(second.Stderr(), "");
   ASSERT_TRUE(QTest::qWaitFor([&] { return frm_->List().Items().size() == 2; }));
   EXPECT_EQ(frm_->List().At(1).Video_URL, given[1]);
   EXPECT_EQ(QGuiApplication::focusWindow(), Window().windowHandle());
@@ -72,22 +66,22 @@ TEST_F(ProcessTest, ChannelDeliversWholeLinesOfEachWatcherApartOneAtATime) {
       {"a line in pieces", {{0, "http://a"}, {0, "/v\r"}, {0, "\n"}}, {"http://a/v"}},
       {"several in one write, CR LF and blank lines", {{0, "a\r\nb\n\n\r\nc\n"}}, {"a", "b", "c"}},
       {"the longest line", {{0, longest + "\n"}}, {longest}},
-      {"an over-long line", {{0, longest + "x\nafter\n"}}, {"after"}},
       {"an over-long line in pieces", {{0, longest}, {0, "x"}, {0, "\nafter\n"}}, {"after"}},
       {"two watchers' lines in pieces", {{0, "a"}, {1, "b\n"}, {0, "1\n"}}, {"a1", "b"}},
-      {"a handler that runs the event loop", {{0, "nest\n"}}, {"more", "nest"}},
+      {"a handler that runs the event loop", {{0, "nest\nmore\n"}}, {"more", "nest", "other"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const std::string number = NextChannel();
+    const std::string number =
+        std::to_string(QCoreApplication::applicationPid() * 100 + (&c - cases));
     std::unique_ptr<QLocalSocket> watchers[2];
     std::unique_ptr<WatcherChannel> channel;
     Strings got;
     int depth = 0, deepest = 0;
     channel = std::make_unique<WatcherChannel>(number, [&](std::string line) {
       deepest = std::max(deepest, ++depth);
-      // As the list refill does: more lines come in while one is handled.
-      if (line == "nest") Send(*watchers[0], "more\n");
+      // As the list refill does: the event loop runs, and another watcher writes.
+      if (line == "nest") Send(*watchers[1], "other\n");
       got.push_back(line);
       --depth;
       // The last thing it does: the handler goes with the channel.
@@ -125,7 +119,7 @@ TEST(WatcherSieve, PassesEachNewSingleLineOfASupportedSiteOnce) {
 }
 
 TEST_F(ProcessTest, TheWatcherEndsOnExitWithItsChannelOrForANewerOne) {
-  const std::string number = NextChannel();
+  const std::string number = std::to_string(QCoreApplication::applicationPid() * 100 + 99);
   auto channel = std::make_unique<WatcherChannel>(number, nullptr);
   // Connected to the channel and listening for Exit.
   auto ready = [&] {

@@ -1,6 +1,6 @@
-// The program's window on the desktop: the face's controls and variables, the
-// window hook, and the tray icon and menu. scripts/test-desktop-x11 runs
-// TrayTest.* again under a window manager.
+// The program's window on the desktop: the face's controls, the window hook,
+// and the tray icon and menu. scripts/test-desktop-x11 runs TrayTest.* again
+// under a window manager.
 #include <QSpontaneKeyEvent>
 #include <set>
 
@@ -18,10 +18,9 @@ TEST_F(FaceTest, EveryControlRaisesItsCommandAsTheRunAllows) {
     const char *page, *item, *command;  // command: nullptr for none
     bool running = false;
   };
-  // The controls with logic of their own, and one plain button.
+  // The controls with logic of their own.
   const Case cases[] = {
       {"home", "downloadsTab", "IDC_FS_Download"},
-      {"home", "minimizeButton", "IDC_FS_Minimize"},
       {"downloads", "startButton", "IDC_FS_startDownload"},
       {"downloads", "stopButton", nullptr},
       {"downloads", "startButton", nullptr, true},
@@ -110,9 +109,9 @@ TEST_F(FaceTest, WheelScrollsTheFocusedGridOneRowPerTurnAndRightPressesMissTheFa
 }
 
 // Under a window manager, minimising, restoring and hiding are the desktop's doing.
-TEST_F(TrayTest, PressesAndItemsReachTheProgramAndBringTheWindowBackFromEveryState) {
+TEST_F(TrayTest, PressesAndTheMonitorItemReachTheProgramAndBringTheWindowBackFromEveryState) {
   enum From { kHidden, kMinimised, kHiddenMinimised, kRestoredHidden, kCovered };
-  enum Act { kDoubleClick, kLeftPress, kRightPress, kFirstItem };
+  enum Act { kDoubleClick, kLeftPress, kRightPress };
   struct Case {
     const char* name;
     int start, act;
@@ -120,10 +119,9 @@ TEST_F(TrayTest, PressesAndItemsReachTheProgramAndBringTheWindowBackFromEverySta
       {"double-click, minimised", kMinimised, kDoubleClick},
       {"double-click, hidden while minimised", kHiddenMinimised, kDoubleClick},
       {"double-click, restored from the taskbar, hidden", kRestoredHidden, kDoubleClick},
-      {"double-click, behind another window", kCovered, kDoubleClick},
       {"left press, hidden", kHidden, kLeftPress},
       {"right press, hidden", kHidden, kRightPress},
-      {"first item, restored from the taskbar, hidden", kRestoredHidden, kFirstItem},
+      {"double-click, behind another window", kCovered, kDoubleClick},
   };
   Start();
   auto activate = [&](auto reason) { emit Tray().Icon().activated(reason); };
@@ -136,37 +134,44 @@ TEST_F(TrayTest, PressesAndItemsReachTheProgramAndBringTheWindowBackFromEverySta
   auto inFront = [&] {
     return Window().isVisible() && QGuiApplication::focusWindow() == Window().windowHandle();
   };
-  auto exposed = [&] { return Window().windowHandle()->isExposed(); };
   bool wm = QGuiApplication::platformName() == "xcb" &&
             !QStandardPaths::findExecutable("wmctrl").isEmpty();
+  // How the window manager shows the window, which Qt may not know yet.
+  auto shown = [&]() -> std::string {
+    QProcess xprop;
+    if (wm) xprop.start("xprop", {"-id", QString::number(Window().winId()), "WM_STATE"});
+    QByteArray said = wm && xprop.waitForFinished() ? xprop.readAll() : "Normal";
+    return said.contains("Normal") ? "Normal" : said.contains("Iconic") ? "Iconic" : "";
+  };
   QWidget other;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     other.hide();
     Window().showNormal();
     Window().activateWindow();
-    ASSERT_TRUE(QTest::qWaitFor(inFront));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return inFront() && shown() == "Normal"; }));
     if (c.start != kHidden && c.start != kCovered) Window().Minimize();
     if (c.start == kRestoredHidden && wm) {
-      ASSERT_TRUE(QTest::qWaitFor([&] { return !exposed(); }));
+      // The desktop may still be busy with the last restore: ask until it has iconified it.
+      ASSERT_TRUE(
+          QTest::qWaitFor([&] { return shown() == "Iconic" || (Window().Minimize(), false); }));
+      QGuiApplication::sync();
       QProcess::execute("wmctrl", {"-i", "-a", QString::number(Window().winId())});
-      ASSERT_TRUE(QTest::qWaitFor(exposed));
+      ASSERT_TRUE(QTest::qWaitFor([&] { return shown() == "Normal"; }));
+      QGuiApplication::sync();
     }
     if (c.start == kRestoredHidden && !wm)
       Window().windowHandle()->setWindowStates(Qt::WindowNoState);
     if (c.start != kMinimised && c.start != kCovered) Window().Hide();
     if (c.start == kCovered) other.show(), other.activateWindow();
     ASSERT_TRUE(c.start != kCovered || QTest::qWaitFor([&] { return !inFront(); }));
-    // A stale mark, as the menu was left last time.
-    Tray().SetMonitorChecked(true);
     activate(c.act == kDoubleClick ? QSystemTrayIcon::DoubleClick
              : c.act == kLeftPress ? QSystemTrayIcon::Trigger
                                    : QSystemTrayIcon::Context);
-    EXPECT_EQ(Tray().Menu().isVisible(), c.act == kRightPress || c.act == kFirstItem);
-    EXPECT_TRUE(c.act != kRightPress || !Tray().MonitorChecked()) << "the menu's mark is stale";
-    if (c.act == kFirstItem) clickItem("Reelcatch");
-    bool back = c.act == kDoubleClick || c.act == kFirstItem;
-    EXPECT_EQ(QTest::qWaitFor([&] { return inFront() && exposed(); }, back ? 5000 : 0), back);
+    EXPECT_EQ(Tray().Menu().isVisible(), c.act == kRightPress);
+    bool back = c.act == kDoubleClick;
+    EXPECT_EQ(QTest::qWaitFor([&] { return inFront() && shown() == "Normal"; }, back ? 5000 : 0),
+              back);
     EXPECT_FALSE(back && Window().IsMinimized());
   }
   // The monitor item acts on the mark the menu showed, not on the one its click left.
