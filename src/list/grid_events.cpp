@@ -19,7 +19,7 @@ void ListDisplay::BeforeCellUpdate(GridCellRef cell, const std::string& newValue
   // Our own write of the cleaned name below is already clean.
   if (cell.column != kColFileName || updatingCell_) return;
   std::string cleaned = CleanFileName(newValue);
-  if (cleaned.empty() || cleaned == texts::kEnterFileName) {
+  if (cleaned == texts::kEnterFileName) {
     cancel = true;
     return;
   }

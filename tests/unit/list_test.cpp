@@ -74,6 +74,7 @@ TEST_F(ListTest, CommandsTouchTheItemsTheirRowsShow) {
     if (stale != 0) list.DeleteItem(stale);
     for (Command command : commands) (display.*command)();
     EXPECT_EQ(Order(), expected);
+    EXPECT_TRUE(grid.SelectedCells().empty());
   }
 }
 
