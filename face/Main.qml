@@ -593,6 +593,16 @@ Item {
             font.letterSpacing: 1
         }
 
+        // Beside the title: the row of list commands below is full.
+        ToolLink {
+            objectName: "retryButton"
+            anchors.right: parent.right
+            anchors.rightMargin: 25
+            y: 143
+            label: "Retry failed"
+            onClicked: root.send("ID_FS_retryFailed")
+        }
+
         // Start and stop, then the list's own commands.
         Row {
             x: 40

@@ -69,6 +69,20 @@ void ListDisplay::ClearCompleted() {
   RemoveRowsWhere([this](int row) { return grid_.CellText(row, kColStatus) == texts::kComplete; });
 }
 
+void ListDisplay::RetryFailed() {
+  for (int position = 0; list_.Exists(position); ++position) {
+    if (list_.At(position).Status != texts::kError) continue;
+    DownloadItem& item = list_.Edit(position);
+    item.Status = texts::kWaiting;
+    item.FileSize = texts::kUnknownSize;
+    item.Reason.clear();
+    if (item.FileName == texts::kUnsupportedLink || item.FileName == texts::kProcessFailed) {
+      item.FileName = texts::kAutoDetect;
+    }
+  }
+  RebuildDownloadList();
+}
+
 void ListDisplay::RemoveRowsWhere(const std::function<bool(int row)>& test) {
   const int rows = grid_.RowCount();
   if (rows == 0) return;

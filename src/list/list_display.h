@@ -52,6 +52,9 @@ class ListDisplay : public GridEvents {
   void MoveSelectedUp();
   void MoveSelectedDown();
   void ClearCompleted();
+  // Every failed item waits again: its size is to be asked anew, and its
+  // name is kept unless it only tells the failure.
+  void RetryFailed();
 
   // How much rebuild work runs between two turns of the event loop.
   void SetYieldSlice(std::chrono::microseconds slice) { yieldSlice_ = slice; }

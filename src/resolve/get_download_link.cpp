@@ -41,7 +41,7 @@ std::string GetDownloadLink(const std::string& sLink, Download& control, RunStat
   if (siteId == -1) return link_results::kNoSite;
   state.DownloadResult.clear();
   control.SetUrl(sLink);
-  control.SetLocalFile(pageFile, [&pageFile] { return OpenPageFile(pageFile); });
+  control.SetLocalFile(pageFile, [&pageFile](const BodyStart&) { return OpenPageFile(pageFile); });
   {
     // Cleared however the fetch ends.
     FlagGuard preparing(state.Preparing);

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <utility>
 
+#include "run/part_meta.h"
+
 namespace reelcatch {
 
 namespace {
@@ -146,7 +148,48 @@ bool PartFile::IsLink() const {
          S_ISLNK(info.st_mode);
 }
 
-int PartFile::OpenForWriting() {
+std::optional<ResumePoint> PartFile::Resumable() const {
+  struct stat info {};
+  if (fd_ < 0 || fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1 ||
+      info.st_size <= 0 || !StillNamed(fd_)) {
+    return std::nullopt;
+  }
+  std::optional<ResumePoint> kept = part_meta::Read(folder_.Descriptor(), name_, fd_);
+  const auto size = static_cast<uint64_t>(info.st_size);
+  if (!kept || !kept->Identified() || (kept->total && size > *kept->total)) return std::nullopt;
+  kept->offset = size;
+  return kept;
+}
+
+// The claimed file opened for writing after its last byte, when it still
+// holds exactly `offset` bytes and nothing else shares them.
+int PartFile::OpenToAppend(uint64_t offset) {
+  struct stat held {};
+  struct stat opened {};
+  int fd = -1;
+  if (fd_ >= 0 && StillNamed(fd_) && fstat(fd_, &held) == 0 && held.st_nlink == 1 &&
+      static_cast<uint64_t>(held.st_size) == offset) {
+    fd = openat(folder_.Descriptor(), name_.c_str(),
+                O_WRONLY | O_APPEND | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+  }
+  if (fd >= 0 && fstat(fd, &opened) == 0 && SameFile(held, opened)) return fd;
+  if (fd >= 0) close(fd);
+  errno = EBUSY;
+  return -1;
+}
+
+int PartFile::OpenForWriting(const BodyStart& start) {
+  if (start.offset > 0) {
+    int fd = OpenToAppend(start.offset);
+    if (fd >= 0) part_meta::Write(folder_.Descriptor(), name_, fd_, start.keep);
+    return fd;
+  }
+  int fd = OpenAnew();
+  if (fd >= 0) part_meta::Write(folder_.Descriptor(), name_, fd_, start.keep);
+  return fd;
+}
+
+int PartFile::OpenAnew() {
   for (int attempt = 0; attempt < kClaimAttempts && !inUse_; ++attempt) {
     if (fd_ < 0) {
       Claim claim = TryClaim();
@@ -187,6 +230,8 @@ bool PartFile::NameTaken(const std::string& finalName) const {
 bool PartFile::Rename(const std::string& finalName, bool durable) {
   const int dir = folder_.Descriptor();
   if (fd_ < 0) return Fail(ENOENT);
+  // The finished file carries nothing of its partial state.
+  part_meta::Forget(dir, name_, fd_);
   if (renameat(dir, name_.c_str(), dir, finalName.c_str()) != 0) return Fail(errno);
   // The name is given; a folder that cannot be flushed does not take it back.
   if (durable) fsync(dir);
@@ -194,7 +239,9 @@ bool PartFile::Rename(const std::string& finalName, bool durable) {
 }
 
 void PartFile::Remove() {
-  if (fd_ >= 0 && StillNamed(fd_)) unlinkat(folder_.Descriptor(), name_.c_str(), 0);
+  if (fd_ < 0 || !StillNamed(fd_)) return;
+  part_meta::Forget(folder_.Descriptor(), name_, fd_);
+  unlinkat(folder_.Descriptor(), name_.c_str(), 0);
 }
 
 }  // namespace reelcatch

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "transfer/download.h"
+
 namespace reelcatch {
 
 // Which folder it is, whatever path led to it.
@@ -58,10 +60,16 @@ class PartFile {
   // when another download holds it (InUse) or something else is in its
   // place (Problem).
   bool ClaimExisting();
-  // For the transfer, once the address has answered: the claimed file,
-  // emptied, or a new one. A descriptor of its own that the transfer owns
-  // and closes (the lock stays here), or -1 with errno set.
-  int OpenForWriting();
+  // What the claimed file holds and what was kept with it, when a transfer
+  // may ask for the rest of it: none when there is no such file, it is
+  // empty or shares its content with another name, nothing ties it to one
+  // file on the server, or it holds more than that whole file.
+  std::optional<ResumePoint> Resumable() const;
+  // For the transfer, once the address has answered: the claimed file with
+  // the body appended to what it holds (start.offset bytes), or made anew.
+  // What start says to keep is kept with it. A descriptor of its own that
+  // the transfer owns and closes (the lock stays here), or -1 with errno set.
+  int OpenForWriting(const BodyStart& start);
   // Whether something in the folder already has this name.
   bool NameTaken(const std::string& finalName) const;
   // Puts what was written on the disk, before it may replace an older file.
@@ -83,6 +91,8 @@ class PartFile {
   bool StillNamed(int fd) const;
   bool IsLink() const;
   bool Create();
+  int OpenAnew();
+  int OpenToAppend(uint64_t offset);
   bool Fail(int error);
 
   const DownloadFolder& folder_;

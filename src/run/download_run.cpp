@@ -10,8 +10,10 @@
 #include <utility>
 
 #include "list/add_download_url.h"
+#include "resolve/get_download_link.h"
 #include "resolve/file_naming.h"
 #include "run/file_info.h"
+#include "transfer/curl_errors.h"
 
 namespace reelcatch {
 
@@ -231,12 +233,7 @@ DownloadRun::Outcome DownloadRun::TransferItem(int position, const std::string& 
     return EndItem(part.InUse() ? reasons::kInUse : WriteFailure(part.Problem()));
   }
   std::string path = (fs::path(settings_.DownloadDir) / part.Name()).string();
-  control_.SetUrl(link);
-  control_.SetLocalFile(path, [&part] { return part.OpenForWriting(); });
-  LocateCurrentRow();
-  // A stop confirmed while nothing was being transferred must not be lost
-  // to the transfer's own fresh start.
-  bool completed = !state_.CancelRequested && control_.StartDownload();
+  bool completed = Transfer(part, path, link);
   // The partial file goes with this item.
   control_.SetLocalFile(path);
   if (state_.CancelRequested) {
@@ -249,6 +246,11 @@ DownloadRun::Outcome DownloadRun::TransferItem(int position, const std::string& 
     part.Remove();
     return Outcome::Transferred;
   }
+  // Its page gave no address the second time: it has failed already.
+  if (list_.At(CurrentPosition()).Status == texts::kError) {
+    display_.FillDownloadList();
+    return Outcome::Transferred;
+  }
   if (!completed && !part.InUse() && LacksSpace(control_.FileError())) part.Remove();
   std::string failure = TransferFailure(completed, list_.At(CurrentPosition()).FileSize, part);
   if (failure.empty()) failure = GiveFinalName(part, identity, name);
@@ -259,6 +261,41 @@ DownloadRun::Outcome DownloadRun::TransferItem(int position, const std::string& 
   }
   display_.FillDownloadList();
   return Outcome::Transferred;
+}
+
+bool DownloadRun::Transfer(PartFile& part, const std::string& path, std::string link) {
+  bool prepared = false;
+  for (int retry = 1;; ++retry) {
+    control_.SetUrl(link);
+    control_.SetLocalFile(path, [&part](const BodyStart& start) { return part.OpenForWriting(start); });
+    control_.SetResumeFrom(part.Resumable());
+    LocateCurrentRow();
+    // A stop confirmed while nothing was being transferred must not be lost
+    // to the transfer's own fresh start.
+    bool completed = !state_.CancelRequested && control_.StartDownload();
+    if (state_.CancelRequested || CurrentPosition() < 0) return completed;
+    long status = control_.StatusCode();
+    if (completed && status < 400) return true;
+    // An address that worked before and is gone now has expired: the page
+    // gives a fresh one, once.
+    if (retry > 1 && !prepared && (status == 403 || status == 404 || status == 410)) {
+      prepared = true;
+      link = PrepareItem(state_.CurrentIndex);
+      if (link == link_results::kNoSite || CurrentPosition() < 0) return false;
+      continue;
+    }
+    if (retry > retries_ || !control_.MayPassOnRetry()) return completed;
+    if (!WaitToRetry(retry)) return completed;
+  }
+}
+
+bool DownloadRun::WaitToRetry(int retry) {
+  constexpr long kMaxWaitSeconds = 60;
+  long seconds = std::min(control_.RetryAfter().value_or(1L << std::min(retry - 1, 5)),
+                          kMaxWaitSeconds);
+  WriteStatus("Retrying (" + std::to_string(retry) + "/" + std::to_string(retries_) + ")...", true);
+  display_.FillDownloadList();
+  return control_.Wait(std::chrono::seconds(seconds)) && CurrentPosition() >= 0;
 }
 
 DownloadRun::Outcome DownloadRun::EndItem(const std::string& reason) {
@@ -278,9 +315,7 @@ std::string DownloadRun::TransferFailure(bool completed, const std::string& file
     return state_.DownloadResult.empty() ? reasons::kNotReceived : state_.DownloadResult;
   }
   if (control_.StatusCode() >= 400) {
-    std::string status = "HTTP " + std::to_string(control_.StatusCode());
-    if (!control_.ReasonPhrase().empty()) status += " " + control_.ReasonPhrase();
-    return status;
+    return HttpStatusText(control_.StatusCode(), control_.ReasonPhrase());
   }
   if (SizeTextMarksFailure(fileSize)) {
     if (headFailure_.empty()) return reasons::kNoSizeNoFile;

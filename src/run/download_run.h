@@ -83,6 +83,10 @@ class DownloadRun : public DownloadEvents {
   void DownloadProgress(int64_t& lProgress) override;
   void DownloadError(std::string& sErrorDescription) override;
 
+  // How often a transfer that failed in a way that may pass is tried again
+  // (5 unless told otherwise; 0: never).
+  void SetRetries(int retries) { retries_ = retries; }
+
   // Told of every status the run writes, with the item's position.
   void SetStatusObserver(std::function<void(int position)> observer) {
     statusObserver_ = std::move(observer);
@@ -102,6 +106,11 @@ class DownloadRun : public DownloadEvents {
 
   Outcome WorkOnItem(int position);
   Outcome TransferItem(int position, const std::string& link);
+  // Transfers link into part, going on from what it holds, and tries again
+  // while a failure may pass; whether the last try completed.
+  bool Transfer(PartFile& part, const std::string& path, std::string link);
+  // Shows the coming retry and waits for it; false when the wait was ended.
+  bool WaitToRetry(int retry);
   // Ends the running item "ERROR" before anything was transferred.
   Outcome EndItem(const std::string& reason);
   std::string TransferFailure(bool completed, const std::string& fileSize,
@@ -135,6 +144,7 @@ class DownloadRun : public DownloadEvents {
   PageFile pageFile_;
   RunState state_;
   std::string buttonCaption_ = captions::kStart;
+  int retries_ = 5;
   std::unique_ptr<Timer> tmrDownload_;
   bool startDeferred_ = false;
   // Why the HEAD of the running item's video failed; empty when it did not.

@@ -29,7 +29,7 @@ void SetMonitoring(const CommandTarget& w, bool on) {
 }  // namespace
 
 void RunFaceCommand(const CommandTarget& target, const std::string& command) {
-  static const std::array<Command, 20> kCommands = {{
+  static const std::array<Command, 21> kCommands = {{
       {"IDC_FS_Drag", [](const CommandTarget& w) { w.window.DragWindow(); }},
       {"IDC_FS_Minimize", [](const CommandTarget& w) { w.window.Minimize(); }},
       {"IDC_FS_Tray",
@@ -61,6 +61,7 @@ void RunFaceCommand(const CommandTarget& target, const std::string& command) {
       {"IDC_FS_moveUp", [](const CommandTarget& w) { w.display.MoveSelectedUp(); }},
       {"IDC_FS_moveDown", [](const CommandTarget& w) { w.display.MoveSelectedDown(); }},
       {"ID_FS_clearComplete", [](const CommandTarget& w) { w.display.ClearCompleted(); }},
+      {"ID_FS_retryFailed", [](const CommandTarget& w) { w.display.RetryFailed(); }},
       {"ID_FS_downloadBrowse",
        [](const CommandTarget& w) {
          PickDownloadDir(w.dialogs, w.movie, w.settings);

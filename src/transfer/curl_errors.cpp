@@ -10,6 +10,44 @@ TransferFailure ClassifyTransfer(CURLcode result, bool answered) {
   return result == CURLE_OK ? TransferFailure::kNone : TransferFailure::kReadFailed;
 }
 
+bool TransientResult(CURLcode result) {
+  switch (result) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_OPERATION_TIMEDOUT:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_PARTIAL_FILE:
+    case CURLE_GOT_NOTHING:
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_HTTP2:
+    case CURLE_HTTP2_STREAM:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool TransientStatus(long status) {
+  switch (status) {
+    case 408:
+    case 429:
+    case 500:
+    case 502:
+    case 503:
+    case 504:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::string HttpStatusText(long status, const std::string& reasonPhrase) {
+  std::string text = "HTTP " + std::to_string(status);
+  if (!reasonPhrase.empty()) text += " " + reasonPhrase;
+  return text;
+}
+
 CURLcode AsTransferResult(CURLMcode result) {
   switch (result) {
     case CURLM_OK:

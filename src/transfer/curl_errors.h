@@ -20,6 +20,14 @@ enum class TransferFailure {
 // final answer's header block had arrived.
 TransferFailure ClassifyTransfer(CURLcode result, bool answered);
 
+// Whether a request that ended so may succeed when it is made again: the
+// connection was refused, broken or timed out, the answer cut short.
+bool TransientResult(CURLcode result);
+// Whether a server that answered with this status may answer otherwise soon.
+bool TransientStatus(long status);
+// "HTTP 404 Not Found".
+std::string HttpStatusText(long status, const std::string& reasonPhrase);
+
 // A multi-interface failure, as the result of the request it broke.
 CURLcode AsTransferResult(CURLMcode result);
 

@@ -1,5 +1,7 @@
 #include "transfer/download.h"
 
+#include <algorithm>
+#include <thread>
 #include <utility>
 
 #include "transfer/download_state.h"
@@ -93,6 +95,26 @@ bool Download::StartDownload() {
   if (state_->busy) return false;
   BusyScope busy(*state_);
   return state_->StartDownload();
+}
+
+void Download::SetResumeFrom(std::optional<ResumePoint> from) {
+  state_->resumeFrom = std::move(from);
+}
+bool Download::MayPassOnRetry() const { return state_->mayPassOnRetry; }
+std::optional<long> Download::RetryAfter() const { return state_->retryAfter; }
+
+bool Download::Wait(std::chrono::milliseconds length) {
+  // Short enough that a stop or a window event is seen at once.
+  constexpr std::chrono::milliseconds kSlice(10);
+  state_->cancelRequested = false;
+  const auto end = std::chrono::steady_clock::now() + length;
+  for (;;) {
+    state_->loop.DoEvents();
+    if (state_->cancelRequested || state_->StopWanted()) return false;
+    auto left = end - std::chrono::steady_clock::now();
+    if (left <= left.zero()) return true;
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(left, kSlice));
+  }
 }
 
 void Download::CancelDownload() { state_->cancelRequested = true; }

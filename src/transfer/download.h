@@ -1,11 +1,14 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/event_loop.h"
+#include "transfer/resume.h"
 
 namespace reelcatch {
 
@@ -36,7 +39,16 @@ inline constexpr const char* kRedirectElsewhere =
 inline constexpr const char* kInsecureRedirect = "Insecure redirect";
 inline constexpr const char* kTooLarge = "Too large";
 inline constexpr const char* kCancelled = "Cancelled";
+inline constexpr const char* kUnaskedPart = "Server sent a part of the file that was not asked for";
 }  // namespace failure_reasons
+
+// How the body a transfer is about to write begins its file.
+struct BodyStart {
+  // Bytes already in the file that the body follows; 0: the file starts anew.
+  uint64_t offset = 0;
+  // What to keep with the file, so that a later transfer can ask for the rest.
+  ResumePoint keep;
+};
 
 // The program's HTTP engine: one instance serves both the page fetches and
 // the video transfers. StartDownload GETs Url into LocalFile in 2048-byte
@@ -62,9 +74,10 @@ class Download {
   const std::string& LastModified() const;
   float FileSize() const;
   void SetFileSize(float size);
-  // Opens the file a transfer writes, once the address has answered: a
-  // descriptor that the transfer then owns, or -1 with errno set.
-  using FileOpener = std::function<int()>;
+  // Opens the file a transfer writes, once the address has answered and
+  // told how its body begins the file: a descriptor that the transfer then
+  // owns, positioned where the body goes, or -1 with errno set.
+  using FileOpener = std::function<int(const BodyStart&)>;
   const std::string& LocalFile() const;
   // The transfer makes the file at path anew; or, given open, writes what
   // open hands it, and path only names that file.
@@ -80,7 +93,8 @@ class Download {
   void SetSiteUser(const std::string& user);
   const std::string& SitePassword() const;
   void SetSitePassword(const std::string& password);
-  // The HTTP status code of the last transfer's final answer; 0 when none came.
+  // The HTTP status code of the last transfer's final answer; 0 when none
+  // came, 200 when the answer said the file it went on was whole already.
   long StatusCode() const;
   // The reason phrase of that answer's status line ("Not Found"), cut short.
   const std::string& ReasonPhrase() const;
@@ -100,6 +114,18 @@ class Download {
   // The most a transfer may receive of a body (0, the default: no limit).
   // A longer body fails the transfer and its file is left empty.
   void SetMaxBodySize(uint64_t bytes);
+  // The next StartDownload with a file opener asks only for the rest of the
+  // file after what `from` says the file holds (and that StartDownload only).
+  void SetResumeFrom(std::optional<ResumePoint> from);
+  // Whether the last StartDownload failed in a way that may pass when it is
+  // tried again: a connection refused or broken, a time-out, a body cut
+  // short, a server that said it is busy or failing for now.
+  bool MayPassOnRetry() const;
+  // How long the last answer asked the client to wait before asking again.
+  std::optional<long> RetryAfter() const;
+  // Waits so long with the event loop turning, as a transfer waits on a
+  // quiet server; false when a cancel or the stop check ended it first.
+  bool Wait(std::chrono::milliseconds length);
   // Asked at every turn of a HEAD or a transfer; true ends it as a cancel
   // would. Unlike CancelDownload it is not cleared by StartDownload, so a
   // stop made between two operations still reaches the next one.

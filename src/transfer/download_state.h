@@ -46,6 +46,9 @@ struct DownloadState {
   TransferLimits limits;
   uint64_t maxBodySize = 0;
   std::function<bool()> stopCheck;
+  std::optional<ResumePoint> resumeFrom;
+  bool mayPassOnRetry = false;
+  std::optional<long> retryAfter;
   // The body length the last HEAD announced, and the address it was for.
   std::optional<uint64_t> announcedLength;
   std::string announcedFor;

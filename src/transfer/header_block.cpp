@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace reelcatch {
@@ -65,7 +66,26 @@ bool NameIs(std::string_view line, std::string_view name) {
   return Lowered(line.substr(0, name.size())) == name;
 }
 
+// Calls `take` with every header line of the block; the status line never
+// holds a header.
+void ForEachHeader(std::string_view block, const std::function<void(std::string_view)>& take) {
+  std::size_t at = block.find("\r\n");
+  while (at != std::string_view::npos && at + 2 < block.size()) {
+    std::size_t start = at + 2;
+    at = block.find("\r\n", start);
+    take(block.substr(start, at == std::string_view::npos ? at : at - start));
+  }
+}
+
 }  // namespace
+
+std::optional<std::string_view> HeaderValue(std::string_view block, std::string_view name) {
+  std::optional<std::string_view> value;
+  ForEachHeader(block, [&](std::string_view line) {
+    if (!value && NameIs(line, name)) value = Trimmed(line.substr(name.size() + 1));
+  });
+  return value;
+}
 
 float ParseContentLength(std::string_view value) {
   std::optional<std::uint64_t> size = PlainLength(value);
@@ -79,19 +99,16 @@ BodyFraming FramingOf(std::string_view block, long statusCode) {
     return framing;
   }
   std::optional<std::string_view> declared;
-  // The status line never holds a header.
-  std::size_t at = block.find("\r\n");
-  while (at != std::string_view::npos && at + 2 < block.size()) {
-    std::size_t start = at + 2;
-    at = block.find("\r\n", start);
-    std::string_view line = block.substr(start, at == std::string_view::npos ? at : at - start);
+  bool chunked = false;
+  ForEachHeader(block, [&](std::string_view line) {
     // Chunks delimit the body whatever length is given with them.
-    if (NameIs(line, "transfer-encoding")) return {};
-    if (!NameIs(line, "content-length")) continue;
+    if (NameIs(line, "transfer-encoding")) chunked = true;
+    if (!NameIs(line, "content-length")) return;
     std::string_view value = Trimmed(line.substr(line.find(':') + 1));
     if (declared && *declared != value) framing.unusable = true;
     declared = value;
-  }
+  });
+  if (chunked) return {};
   if (!declared || framing.unusable) return framing;
   framing.length = PlainLength(*declared);
   framing.unusable = !framing.length && AllDigits(*declared);

@@ -49,4 +49,8 @@ struct BodyFraming {
 };
 BodyFraming FramingOf(std::string_view block, long statusCode);
 
+// The value of the first header line of that name (lower case) in a block,
+// blanks around it trimmed; none when no line has the name.
+std::optional<std::string_view> HeaderValue(std::string_view block, std::string_view name);
+
 }  // namespace reelcatch

@@ -1,8 +1,10 @@
 #include <algorithm>
+#include <memory>
 #include <cerrno>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/yielder.h"
 #include "transfer/curl_errors.h"
@@ -11,6 +13,7 @@
 #include "transfer/progress_value.h"
 #include "transfer/request_options.h"
 #include "transfer/response_headers.h"
+#include "transfer/resume.h"
 
 namespace reelcatch {
 namespace {
@@ -87,8 +90,10 @@ size_t TakeBody(char* data, size_t size, size_t count, void* inbox) {
 // kChunkSize bytes with a progress event each, and one closing event.
 class TransferLoop {
  public:
-  explicit TransferLoop(DownloadState& state)
+  TransferLoop(DownloadState& state, std::optional<ResumePoint> asked)
       : state_(state),
+        // Only a file of the caller's can be gone on with.
+        asked_(state.openLocalFile ? std::move(asked) : std::nullopt),
         yielder_(state.loop),
         inbox_(headers_, state.maxBodySize),
         // A body of bounded size must come whole in time; any other must
@@ -108,6 +113,9 @@ class TransferLoop {
   HttpSession::Outcome Fetch();
   bool LengthReadAlike(CURL* easy);
   bool AskAgainIgnoringLength(const HttpSession::Outcome& outcome);
+  bool AskAgainForTheWhole();
+  bool JudgeAnswer();
+  bool MayPass(const HttpSession::Outcome& outcome) const;
   bool Turn();
   bool Stopping() const { return state_.cancelRequested || state_.StopWanted(); }
   bool EnsureFile();
@@ -124,8 +132,16 @@ class TransferLoop {
   bool WriteFailed();
   bool TooLarge();
   bool Completed();
+  bool AlreadyWhole();
 
   DownloadState& state_;
+  // What the request asks the rest of; none when it asks for the whole file.
+  std::optional<ResumePoint> asked_;
+  std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> requestHeaders_{nullptr,
+                                                                               curl_slist_free_all};
+  // How the final answer begins the file, once it has been judged.
+  std::optional<RangeVerdict> verdict_;
+  BodyStart start_;
   Yielder yielder_;
   ResponseHeaders headers_;
   Inbox inbox_;
@@ -156,6 +172,15 @@ void TransferLoop::Configure(CURL* easy, const std::string& url) {
   curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, ResponseHeaders::Collect);
   curl_easy_setopt(easy, CURLOPT_HEADERDATA, &headers_);
   headers_.SetHandle(easy);
+  requestHeaders_.reset();
+  if (!asked_) return;
+  curl_easy_setopt(easy, CURLOPT_RANGE, (std::to_string(asked_->offset) + "-").c_str());
+  // The rest only of the same file: a changed one is sent whole.
+  if (UsableValidator(asked_->validator)) {
+    std::string ifRange = "If-Range: " + asked_->validator;
+    requestHeaders_.reset(curl_slist_append(nullptr, ifRange.c_str()));
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, requestHeaders_.get());
+  }
 }
 
 // The GET of the control's Url, through its redirects, up to the end of the
@@ -168,7 +193,7 @@ HttpSession::Outcome TransferLoop::Fetch() {
     HttpSession::Outcome outcome = state_.session->Perform(limit_, [this] { return Turn(); });
     curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osError_);
     if (stop_ != Stop::kNone) return outcome;
-    if (AskAgainIgnoringLength(outcome)) {
+    if (AskAgainIgnoringLength(outcome) || AskAgainForTheWhole()) {
       --hops;
       continue;
     }
@@ -192,8 +217,18 @@ bool TransferLoop::Run() {
   bool answered = headers_.FinalAnswerBegan() || !inbox_.pending.empty();
   state_.statusCode = headers_.FinalAnswerBegan() ? headers_.Status() : 0;
   state_.reasonPhrase = headers_.FinalAnswerBegan() ? headers_.ReasonPhrase() : "";
+  state_.retryAfter = headers_.FinalAnswerBegan() ? RetryAfter(headers_.Block()) : std::nullopt;
+  state_.mayPassOnRetry = MayPass(outcome);
   if (stop_ != Stop::kNone) return Stopped();
   if (inbox_.tooLarge) return TooLarge();
+  if (verdict_ == RangeVerdict::kAlreadyWhole) return AlreadyWhole();
+  if (verdict_ == RangeVerdict::kUnasked) {
+    return Failed(download_errors::kCouldNotRead, failure_reasons::kUnaskedPart);
+  }
+  if (verdict_ == RangeVerdict::kKeepAsIs) {
+    return Failed(download_errors::kCouldNotRead,
+                  HttpStatusText(state_.statusCode, state_.reasonPhrase));
+  }
 
   TransferFailure failure = ClassifyTransfer(outcome.result, answered);
   if (failure == TransferFailure::kNoAnswer) {
@@ -237,10 +272,15 @@ std::string TransferLoop::WhyNotWhole() const {
   if (inbox_.framing.unusable) return "Server gave no usable body length";
   std::optional<uint64_t> expected = inbox_.framing.length;
   bool success = state_.statusCode >= 200 && state_.statusCode < 300;
-  if (!expected && success && state_.announcedFor == state_.url) {
-    expected = state_.announcedLength;
+  // The HEAD announced the whole file; a body that follows kept bytes is its rest.
+  const uint64_t kept = start_.offset;
+  if (!expected && success && state_.announcedFor == state_.url && state_.announcedLength &&
+      *state_.announcedLength >= kept) {
+    expected = *state_.announcedLength - kept;
   }
-  if (expected && inbox_.received < *expected) return BodyEndedEarly(inbox_.received, *expected);
+  if (expected && inbox_.received < *expected) {
+    return BodyEndedEarly(kept + inbox_.received, kept + *expected);
+  }
   return {};
 }
 
@@ -269,10 +309,50 @@ bool TransferLoop::AskAgainIgnoringLength(const HttpSession::Outcome& outcome) {
   return true;
 }
 
+// Such an answer is asked for once more, the whole file this time, before
+// anything of it was handed on.
+bool TransferLoop::AskAgainForTheWhole() {
+  if (verdict_ != RangeVerdict::kAskAgain || file_) return false;
+  asked_.reset();
+  verdict_.reset();
+  headers_ = ResponseHeaders();
+  inbox_.Clear();
+  return true;
+}
+
+// Decides, once the final answer's headers are in, how its body begins the
+// file; false when the body is not wanted.
+bool TransferLoop::JudgeAnswer() {
+  if (verdict_) return true;
+  const long status = headers_.Status();
+  verdict_ = reelcatch::JudgeAnswer(status, headers_.Block(), asked_);
+  start_ = BodyStart{};
+  if (*verdict_ == RangeVerdict::kWhole) start_.keep = KeepFrom(status, headers_.Block());
+  if (*verdict_ == RangeVerdict::kRest) {
+    start_ = {asked_->offset, KeepFrom(status, headers_.Block())};
+    if (start_.keep.validator.empty()) start_.keep.validator = asked_->validator;
+    // The bar goes on where it stood.
+    total_ = static_cast<int64_t>(asked_->offset);
+  }
+  if (*verdict_ == RangeVerdict::kAlreadyWhole) total_ = static_cast<int64_t>(asked_->offset);
+  return *verdict_ == RangeVerdict::kWhole || *verdict_ == RangeVerdict::kRest;
+}
+
+// Whether the failure may pass when the transfer is tried again.
+bool TransferLoop::MayPass(const HttpSession::Outcome& outcome) const {
+  if (stop_ != Stop::kNone || inbox_.tooLarge || !refusal_.empty()) return false;
+  if (verdict_ == RangeVerdict::kUnasked || inbox_.framing.unusable) return false;
+  if (headers_.FinalAnswerBegan() && TransientStatus(headers_.Status())) return true;
+  if (limit_.Exceeded() || TransientResult(outcome.result)) return true;
+  // A connection closed before the whole body came.
+  return headers_.FinalAnswerBegan() && !WhyNotWhole().empty();
+}
+
 // Runs after every network poll.
 bool TransferLoop::Turn() {
   // Only where it leads is wanted of a redirect, not its body.
   if (!headers_.RedirectTo().empty()) return false;
+  if (headers_.FinalAnswerBegan() && !JudgeAnswer()) return false;
   if (headers_.FinalAnswerBegan() && !file_ && !LengthReadAlike(easy_)) {
     lengthReadOtherwise_ = true;
     return false;
@@ -303,7 +383,7 @@ bool TransferLoop::EnsureFile() {
   if (file_) return true;
   state_.loop.DoEvents();
   errno = 0;
-  file_ = state_.openLocalFile ? LocalFile::Adopt(state_.openLocalFile())
+  file_ = state_.openLocalFile ? LocalFile::Adopt(state_.openLocalFile(start_))
                                : LocalFile::Create(state_.localFile);
   if (file_) return true;
   NoteWriteError(errno != 0 ? errno : EIO);
@@ -415,6 +495,14 @@ bool TransferLoop::Completed() {
   return true;
 }
 
+// Nothing was left to send: the file the caller holds is already whole.
+bool TransferLoop::AlreadyWhole() {
+  state_.statusCode = 200;
+  state_.reasonPhrase = "OK";
+  if (!ReportRead(0)) return Stopped();
+  return Completed();
+}
+
 // Marks the control as inside a transfer for as long as it runs.
 class TransferScope {
  public:
@@ -431,7 +519,10 @@ class TransferScope {
 
 bool DownloadState::StartDownload() {
   TransferScope running(*this);
+  std::optional<ResumePoint> asked = std::exchange(resumeFrom, std::nullopt);
   cancelRequested = false;
+  mayPassOnRetry = false;
+  retryAfter.reset();
   fileError = 0;
   loop.DoEvents();
   OpenSessionIfNeeded();
@@ -454,7 +545,7 @@ bool DownloadState::StartDownload() {
     RaiseError(download_errors::kCouldNotFind);
     return false;
   }
-  TransferLoop transfer(*this);
+  TransferLoop transfer(*this, std::move(asked));
   return transfer.Run();
 }
 

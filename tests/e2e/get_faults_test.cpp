@@ -7,6 +7,7 @@
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <optional>
@@ -34,9 +35,28 @@ Response Named(const std::string& name) {
   return Response::Ok(kBody, {{"Content-Disposition", "attachment; filename=" + name}});
 }
 Tree Part(size_t size) { return {{"bad.part", Describe(kBody.substr(0, size))}}; }
+// 40% of the body, then the connection closes.
+Response Cut() {
+  return Video({{"Content-Length", "3000"}, {"ETag", "\"v1\""}}).Send(kBody.substr(0, 1200));
+}
+Response Rest() {
+  return Response::Head("HTTP/1.1 206 Partial Content", {{"Content-Range", "bytes 1200-2999/3000"},
+                                                         {"Content-Length", "1800"}})
+      .Send(kBody.substr(1200));
+}
+Response Busy() {
+  return Response::WithStatus("HTTP/1.1 503 Service Unavailable", "busy", {{"Retry-After", "0"}});
+}
+
+bool Keep(const fs::path& part, const char* name, const std::string& value) {
+  return setxattr(part.c_str(), name, value.data(), value.size(), 0) == 0;
+}
 
 // What stands in the way in the download folder before the run.
-enum Obstacle { kNone, kDotFile, kLinksOut, kFolder, kPartFolder, kPartPipe, kHardLink };
+// A part of an older file, with what was kept of it; the whole file with its size kept.
+enum Obstacle {
+  kNone, kDotFile, kLinksOut, kFolder, kPartFolder, kPartPipe, kHardLink, kOlderPart, kWholePart
+};
 
 struct Item {
   std::string name;
@@ -53,6 +73,11 @@ struct Item {
   std::optional<Response> videoHead = std::nullopt;
   std::string wait = "60";
   std::string second = "good.flv|Complete|4.9 KB";
+  std::vector<Response> then = {};  // the answers to the video's later GETs
+  std::string asked = "";           // what the last GET of the video said, in part
+  size_t gets = 0;                  // of the video, when counted
+  std::string retries = "0";
+  std::string said = "";  // a line on stderr
 
   friend std::ostream& operator<<(std::ostream& out, const Item& c) { return out << c.name; }
 };
@@ -184,6 +209,29 @@ std::vector<Item> Items() {
        .files = Tree{}},
       {.name = "LinkEscape", .link = "/v/a\x1b" "b.flv", .listed = "a\\x1bb.flv|ERROR|-1 Bytes",
        .files = Tree{}},
+
+      // A broken transfer goes on where it stopped, with its own file's rest only.
+      {.name = "BodyCutAt40Percent", .video = Cut(), .listed = "bad|Complete|2.9 KB",
+       .then = {Rest()}, .asked = "If-Range: \"v1\"", .gets = 2,
+       .retries = "1", .said = "[1] Retrying (1/1)...  bad  2.9 KB\n[1] 100  bad"},
+      {.name = "RangeIgnored", .video = Cut(), .listed = "bad|Complete|2.9 KB",
+       .then = {Response::Ok(kBody)}, .asked = "Range: bytes=1200-", .gets = 2, .retries = "1"},
+      {.name = "PartOfAnOlderFile", .video = Response::Ok(kBody, {{"ETag", "\"v1\""}}),
+       .listed = "bad|Complete|2.9 KB", .obstacle = kOlderPart, .asked = "If-Range: \"v0\"", .gets = 1},
+      {.name = "PartAlreadyWhole", .video = Response::WithStatus(
+       "HTTP/1.1 416 Range Not Satisfiable", "", {{"Content-Range", "bytes */3000"}}),
+       .listed = "bad|Complete|2.9 KB", .obstacle = kWholePart, .videoHead = Length("3000"),
+       .asked = "Range: bytes=3000-", .gets = 1},
+      {.name = "BusyTwice", .video = Busy(), .listed = "bad|Complete|2.9 KB",
+       .videoHead = Length("3000"), .then = {Busy(), Response::Ok(kBody)}, .gets = 3,
+       .retries = "5", .said = "[1] Retrying (2/5)..."},
+      {.name = "NotFoundIsNotTriedAgain", .video = Response::WithStatus("HTTP/1.1 404 Not Found",
+       "gone"), .listed = "bad|ERROR|2.9 KB", .files = Tree{{"bad.part", Describe("gone")}},
+       .reason = "HTTP 404 Not Found", .videoHead = Length("3000"), .gets = 1, .retries = "5"},
+      {.name = "PartNotAskedFor", .video = Response::WithStatus("HTTP/1.1 206 Partial Content",
+       kBody, {{"Content-Range", "bytes 0-2999/3000"}}), .listed = "bad|ERROR|2.9 KB",
+       .files = Tree{}, .reason = "Server sent a part of the file that was not asked for",
+       .gets = 1, .retries = "5"},
   };
   // clang-format on
 }
@@ -193,7 +241,9 @@ class BadItems : public GetTest, public ::testing::WithParamInterface<Item> {};
 TEST_P(BadItems, EndInTheirOwnFileOrAsErrorAndTheNextOneStillDownloads) {
   const Item& item = GetParam();
   server.SetDefault(Response::Ok(kBody));  // wherever a hostile link leads
-  server.Route(item.link, item.video);
+  std::vector<Response> answers = {item.video};
+  answers.insert(answers.end(), item.then.begin(), item.then.end());
+  server.Route(item.link, answers);
   if (item.videoHead) server.RouteHead(item.link, *item.videoHead);
   server.Route("/angryalien.com/bad",
                item.pageAnswer.value_or(Response::Ok(
@@ -213,10 +263,18 @@ TEST_P(BadItems, EndInTheirOwnFileOrAsErrorAndTheNextOneStillDownloads) {
   if (item.obstacle == kFolder || item.obstacle == kPartFolder) WriteFile(folder / "kept", "keep");
   if (item.obstacle == kPartPipe) mkfifo(part.c_str(), 0600);
   if (item.obstacle == kHardLink) fs::create_hard_link(root / "outside", part);
+  if (item.obstacle == kOlderPart || item.obstacle == kWholePart) {
+    bool older = item.obstacle == kOlderPart;
+    WriteFile(part, older ? std::string(1200, 'o') : kBody);
+    if (!Keep(part, "user.reelcatch.size", "3000") ||
+        (older && !Keep(part, "user.reelcatch.validator", "\"v0\""))) {
+      GTEST_SKIP() << "this file system keeps no extended attributes";
+    }
+  }
   Tree before = ReadTree(root.Path());
 
-  auto run = Run(
-      {"-d", videos.string(), "--wait", item.wait, "--", server.Url("/angryalien.com/bad"), good});
+  auto run = Run({"-d", videos.string(), "--wait", item.wait, "--retries", item.retries, "--",
+                  server.Url("/angryalien.com/bad"), good});
 
   EXPECT_EQ(Listed(run->Stdout()), item.listed + "\n" + item.second + "\n");
   EXPECT_EQ(run->Wait(), item.listed.find("|Complete|") != std::string::npos ? 0 : 1);
@@ -228,6 +286,12 @@ TEST_P(BadItems, EndInTheirOwnFileOrAsErrorAndTheNextOneStillDownloads) {
   EXPECT_TRUE(item.reason.empty() ||
               run->Stderr().find("[1] ERROR: " + item.reason) != std::string::npos)
       << run->Stderr();
+  EXPECT_NE(run->Stderr().find(item.said), std::string::npos) << run->Stderr();
+  std::vector<RecordedRequest> gets = server.Requests();
+  std::erase_if(gets, [&](const auto& r) { return r.method != "GET" || r.target != item.link; });
+  EXPECT_EQ(item.gets == 0 ? 0 : gets.size(), item.gets);
+  EXPECT_TRUE(item.gets == 0 || gets.back().head.find(item.asked) != std::string::npos)
+      << gets.back().head;
   Tree files = item.files.value_or(Tree{{name, Describe(kBody)}});
   if (item.second.ends_with("4.9 KB")) files.emplace("good.flv", Describe(kGood));
   EXPECT_EQ(After(), Expected(before, files));

@@ -27,6 +27,7 @@ TEST_F(FaceTest, EveryControlRaisesItsCommandAsTheRunAllows) {
       {"downloads", "stopButton", "IDC_FS_stopDownload", true},
       {"downloads", "watchSwitch", "ID_FS_autoDownloadCheck"},
       {"downloads", "watchSwitch", "ID_FS_autoDownloadUncheck"},
+      {"downloads", "retryButton", "ID_FS_retryFailed", true},
   };
   Start();
   Strings commands;

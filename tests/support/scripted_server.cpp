@@ -6,6 +6,7 @@
 #include <openssl/x509v3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <sstream>
@@ -175,8 +176,12 @@ void ScriptedServer::Serve(Connection& connection) {
     auto route = routes_.find(isHead ? "HEAD " + request.target : request.target);
     if (route == routes_.end()) route = routes_.find(request.target);
     if (route == routes_.end()) route = routes_.find("");
-    Response response =
-        route != routes_.end() ? route->second : Response::WithStatus("HTTP/1.1 404 Not Found", "");
+    Response response = Response::WithStatus("HTTP/1.1 404 Not Found", "");
+    if (route != routes_.end()) {
+      auto& [answers, served] = route->second;
+      response = answers[std::min(served, answers.size() - 1)];
+      if (!isHead) ++served;
+    }
     requests_.push_back(std::move(request));
     lock.unlock();
     changed_.notify_all();
@@ -242,9 +247,9 @@ bool ScriptedServer::Wait(uint64_t milliseconds, const std::function<bool()>& do
   return !stopping_;
 }
 
-void ScriptedServer::Set(const std::string& key, Response response) {
+void ScriptedServer::Set(const std::string& key, std::vector<Response> answers) {
   std::lock_guard lock(mutex_);
-  routes_.insert_or_assign(key, std::move(response));
+  routes_.insert_or_assign(key, std::make_pair(std::move(answers), size_t{0}));
 }
 
 void ScriptedServer::Open(const std::string& gate) {

@@ -89,10 +89,14 @@ class ScriptedServer {
   ~ScriptedServer();
 
   // Answers requests for target (path and query, exactly).
-  void Route(const std::string& target, Response response) { Set(target, std::move(response)); }
+  void Route(const std::string& target, Response response) { Set(target, {std::move(response)}); }
+  // Answers the n-th GET of target with the n-th answer, every later one with the last.
+  void Route(const std::string& target, std::vector<Response> answers) {
+    Set(target, std::move(answers));
+  }
   // Answers HEAD requests for target instead.
-  void RouteHead(const std::string& target, Response r) { Set("HEAD " + target, std::move(r)); }
-  void SetDefault(Response response) { Set("", std::move(response)); }
+  void RouteHead(const std::string& target, Response r) { Set("HEAD " + target, {std::move(r)}); }
+  void SetDefault(Response response) { Set("", {std::move(response)}); }
   // Lets every answer waiting at gate go on, and every later one pass it.
   void Open(const std::string& gate);
   // Answers made with a body say "Connection: keep-alive" and the connection
@@ -110,7 +114,7 @@ class ScriptedServer {
   struct Connection;
   struct Tls;
 
-  void Set(const std::string& key, Response response);
+  void Set(const std::string& key, std::vector<Response> answers);
   std::string Base(int secure) const;
   void Accept(int listener, bool secure);
   void Serve(Connection& connection);
@@ -129,7 +133,8 @@ class ScriptedServer {
   bool stopping_ = false;
   bool keepAlive_ = false;
   std::set<std::string> openGates_;
-  std::map<std::string, Response> routes_;  // "HEAD /x" for HEAD only, "" the default
+  // "HEAD /x" for HEAD only, "" the default; with how many GETs each served.
+  std::map<std::string, std::pair<std::vector<Response>, size_t>> routes_;
   std::vector<RecordedRequest> requests_;
   std::vector<std::unique_ptr<Connection>> connections_;
 };

@@ -110,6 +110,22 @@ TEST_F(ListTest, FailedRefillIsReportedAndKeepsTheOldRows) {
   EXPECT_TRUE(display.FillDownloadList()) << "a failure must not leave the refill blocked";
 }
 
+TEST_F(ListTest, RetryFailedLetsFailedItemsWaitWithTheNamesTheyWereGiven) {
+  Show({"ERROR", "ERROR", "Complete", "Cancelled", "ERROR"});
+  list.Edit(0).FileName = texts::kProcessFailed;
+  list.Edit(4).FileName = texts::kUnsupportedLink;
+  for (int p = 0; p < 5; ++p) list.Edit(p).FileSize = "1 MB";
+  display.RetryFailed();
+  std::string got;
+  for (const DownloadItem& item : list.Items()) {
+    got += item.Status + "," + item.FileName + "," + item.FileSize + "|";
+  }
+  EXPECT_EQ(got,
+            "Waiting,Waiting (Auto Detect),????|Waiting,f,????|Complete,f,1 MB|Cancelled,f,1 MB|"
+            "Waiting,Waiting (Auto Detect),????|");
+  Order();
+}
+
 TEST_F(ListTest, EachAddedLineIsTrimmedAndClassified) {
   const std::string wait = " Waiting (Auto Detect) Waiting", blip = "http://blip.tv/";
   const std::pair<std::string, std::string> cases[] = {

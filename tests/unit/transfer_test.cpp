@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "transfer/header_block.h"
+#include "transfer/resume.h"
 #include "transfer/wait_limit.h"
 
 namespace reelcatch {
@@ -31,6 +32,53 @@ TEST(HeaderBlock, OnlyAPlainLengthDelimitsTheBody) {
     EXPECT_EQ(framing.length, length) << headers;
     EXPECT_EQ(framing.unusable, unusable) << headers;
     EXPECT_EQ(ReadHeadFacts(block).fileSize, size) << headers;
+  }
+}
+
+TEST(Resume, TheKeptBytesGoOnOnlyWithTheirOwnRest) {
+  using V = RangeVerdict;
+  const std::optional<ResumePoint> kNone, kept = ResumePoint{1200, "\"v1\"", 3000},
+                                          untotalled = ResumePoint{1200, "\"v1\"", std::nullopt},
+                                          whole = ResumePoint{3000, "", 3000};
+  // The status, the answer's header lines and what was asked the rest of; the verdict.
+  const std::tuple<long, std::string, std::optional<ResumePoint>, V> cases[] = {
+      {206, "Content-Range: bytes 1200-2999/3000", kept, V::kRest},
+      {206, "Content-Range: bytes 1200-2999/*", untotalled, V::kRest},
+      {206, "Content-Range: bytes 1200-2999/4000", kept, V::kAskAgain},
+      {206, "Content-Range: bytes 1201-2999/3000", kept, V::kAskAgain},
+      {206, "Content-Range: bytes 1200-2999/2999", untotalled, V::kAskAgain},
+      {206, "Content-Range: 1200-2999/3000", kept, V::kAskAgain},
+      {206, "", kept, V::kAskAgain},
+      {200, "Content-Range: bytes 1200-2999/3000", kept, V::kWhole},
+      {416, "Content-Range: bytes */3000", whole, V::kAlreadyWhole},
+      {416, "", whole, V::kAlreadyWhole},
+      {416, "Content-Range: bytes */5000", whole, V::kAskAgain},
+      {416, "Content-Range: bytes */1200", untotalled, V::kAskAgain},
+      {503, "", kept, V::kKeepAsIs},
+      {206, "Content-Range: bytes 0-9/10", kNone, V::kUnasked},
+      {404, "", kNone, V::kWhole}};
+  for (const auto& [status, headers, asked, verdict] : cases) {
+    EXPECT_EQ(JudgeAnswer(status, "HTTP/1.1 x\r\n" + headers + "\r\n", asked), verdict)
+        << status << " " << headers;
+  }
+}
+
+TEST(Resume, AFileIsKnownByItsStrongTagOrDateAndItsWholeSize) {
+  const std::string date = "Mon, 01 Jan 2024 00:00:00 GMT";
+  // The status and header lines; the validator and whole size kept, and the wait asked for.
+  const std::tuple<long, std::string, std::string, std::optional<uint64_t>, std::optional<long>>
+      cases[] = {
+          {200, "ETag: \"v1\"\r\nContent-Length: 3000\r\nRetry-After: 7", "\"v1\"", 3000, 7},
+          {200, "ETag: W/\"v1\"\r\nLast-Modified: " + date, date, std::nullopt, std::nullopt},
+          {206, "Content-Range: bytes 5-9/10\r\nETag: \"x\"", "\"x\"", 10, std::nullopt},
+          {200, "ETag: \"a\x01\"\r\nRetry-After: soon", "", std::nullopt, std::nullopt},
+          {503, "ETag: \"v1\"\r\nRetry-After: " + date, "", std::nullopt, 0}};
+  for (const auto& [status, headers, validator, total, wait] : cases) {
+    const std::string block = "HTTP/1.1 x\r\n" + headers + "\r\n";
+    ResumePoint keep = KeepFrom(status, block);
+    EXPECT_EQ(keep.validator, validator) << headers;
+    EXPECT_EQ(keep.total, total) << headers;
+    EXPECT_EQ(RetryAfter(block), wait) << headers;
   }
 }
 

@@ -136,6 +136,7 @@ int DownloadAll(const GetOptions& options) {
   DownloadRun run(list, display, control, settings, RunPorts{movie, tray, dialogs, network, timers},
                   PageFolder());
 
+  run.SetRetries(options.retries);
   bool live = !options.quiet && isatty(STDERR_FILENO);
   ProgressView view(list, stderr, live);
   run.SetStatusObserver([&](int position) {

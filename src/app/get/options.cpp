@@ -17,6 +17,8 @@ const char* const kGetUsage =
     "  -w, --wait SECS  how long to wait on a server (default 60): for a connection,\n"
     "                   for a whole page or HEAD answer, and for every SECS bytes\n"
     "                   of a video\n"
+    "  -r, --retries N  how often to try a broken transfer again, 0 to 50 (default 5);\n"
+    "                   each try goes on from what was received\n"
     "  -h, --help       this text\n"
     "      --version    the program's version\n"
     "\n"
@@ -35,14 +37,21 @@ bool SetMode(GetOptions& options, GetMode mode, std::string& error) {
   return true;
 }
 
-// A whole number of seconds from 1 to a day.
-bool ReadSeconds(const std::string& text, long& seconds) {
+// A whole number from low to high, in plain digits.
+bool ReadWhole(const std::string& text, long low, long high, long& value) {
   if (text.empty() || text.size() > 5) return false;
   for (char c : text) {
     if (c < '0' || c > '9') return false;
   }
-  seconds = std::stol(text);
-  return seconds >= 1 && seconds <= 86400;
+  value = std::stol(text);
+  return value >= low && value <= high;
+}
+
+// The value of an option given as "-x VALUE", "--long VALUE" or "--long=VALUE".
+std::string OptionValue(const std::vector<std::string>& args, size_t& i, const std::string& name) {
+  const std::string& arg = args[i];
+  if (arg.starts_with(name + "=")) return arg.substr(name.size() + 1);
+  return i + 1 < args.size() ? args[++i] : "";
 }
 
 }  // namespace
@@ -74,13 +83,17 @@ std::optional<GetOptions> ParseGetOptions(const std::vector<std::string>& args,
     } else if (arg.starts_with("--dir=")) {
       options.dir = arg.substr(6);
     } else if (arg == "-w" || arg == "--wait" || arg.starts_with("--wait=")) {
-      std::string value = arg.starts_with("--wait=") ? arg.substr(7)
-                          : i + 1 < args.size()      ? args[++i]
-                                                     : "";
-      if (!ReadSeconds(value, options.waitSeconds)) {
+      if (!ReadWhole(OptionValue(args, i, "--wait"), 1, 86400, options.waitSeconds)) {
         error = arg + " needs a number of seconds from 1 to 86400";
         return std::nullopt;
       }
+    } else if (arg == "-r" || arg == "--retries" || arg.starts_with("--retries=")) {
+      long retries = 0;
+      if (!ReadWhole(OptionValue(args, i, "--retries"), 0, 50, retries)) {
+        error = arg + " needs a number from 0 to 50";
+        return std::nullopt;
+      }
+      options.retries = static_cast<int>(retries);
     } else if (arg == "--resolve" || arg == "--site" || arg == "--info") {
       GetMode mode = arg == "--resolve" ? GetMode::Resolve
                      : arg == "--site"  ? GetMode::Site

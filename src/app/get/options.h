@@ -14,6 +14,8 @@ struct GetOptions {
   bool quiet = false;
   // How long a wait on a server may last (Download::SetTimeouts).
   long waitSeconds = 60;
+  // How often a transfer that failed in a way that may pass is tried again.
+  int retries = 5;
   std::vector<std::string> addresses;
 };
 

@@ -23,6 +23,7 @@ void WireTray(QtHost& host, FrmMain& frm) {
   handlers.mouseDblClick = [&frm](int button) { frm.SysTray_MouseDblClick(button, 0); };
   handlers.reelcatch = [&frm] { frm.mnuReelcatch_Click(); };
   handlers.download = [&frm] { frm.mnuDownload_Click(); };
+  handlers.retryFailed = [&frm] { frm.Flash_FSCommand("ID_FS_retryFailed", ""); };
   handlers.monitor = [&frm] { frm.mnuMonitor_Click(); };
   handlers.exit = [&frm] { frm.mnuExit_Click(); };
   host.SysTray().SetHandlers(std::move(handlers));

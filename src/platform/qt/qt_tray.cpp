@@ -20,6 +20,7 @@ void QtTray::BuildMenu() {
   AddItem("Reelcatch", &TrayHandlers::reelcatch);
   menu_.addSeparator();
   download_ = AddItem("Start Downloading", &TrayHandlers::download);
+  AddItem("Retry failed", &TrayHandlers::retryFailed);
   menu_.addSeparator();
   monitor_ = AddItem("Monitor Video URL's in Clipboard", &TrayHandlers::monitor);
   monitor_->setCheckable(true);

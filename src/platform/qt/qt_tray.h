@@ -15,6 +15,7 @@ struct TrayHandlers {
   std::function<void(int button)> mouseDblClick;
   std::function<void()> reelcatch;
   std::function<void()> download;
+  std::function<void()> retryFailed;
   std::function<void()> monitor;
   std::function<void()> exit;
 };
