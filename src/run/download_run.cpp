@@ -10,8 +10,8 @@
 #include <utility>
 
 #include "list/add_download_url.h"
-#include "resolve/get_download_link.h"
 #include "resolve/file_naming.h"
+#include "resolve/get_download_link.h"
 #include "run/file_info.h"
 #include "transfer/curl_errors.h"
 
@@ -267,7 +267,8 @@ bool DownloadRun::Transfer(PartFile& part, const std::string& path, std::string 
   bool prepared = false;
   for (int retry = 1;; ++retry) {
     control_.SetUrl(link);
-    control_.SetLocalFile(path, [&part](const BodyStart& start) { return part.OpenForWriting(start); });
+    control_.SetLocalFile(path,
+                          [&part](const BodyStart& start) { return part.OpenForWriting(start); });
     control_.SetResumeFrom(part.Resumable());
     LocateCurrentRow();
     // A stop confirmed while nothing was being transferred must not be lost
@@ -291,8 +292,8 @@ bool DownloadRun::Transfer(PartFile& part, const std::string& path, std::string 
 
 bool DownloadRun::WaitToRetry(int retry) {
   constexpr long kMaxWaitSeconds = 60;
-  long seconds = std::min(control_.RetryAfter().value_or(1L << std::min(retry - 1, 5)),
-                          kMaxWaitSeconds);
+  long seconds =
+      std::min(control_.RetryAfter().value_or(1L << std::min(retry - 1, 5)), kMaxWaitSeconds);
   WriteStatus("Retrying (" + std::to_string(retry) + "/" + std::to_string(retries_) + ")...", true);
   display_.FillDownloadList();
   return control_.Wait(std::chrono::seconds(seconds)) && CurrentPosition() >= 0;

@@ -1,7 +1,7 @@
 #include <algorithm>
-#include <memory>
 #include <cerrno>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -138,7 +138,7 @@ class TransferLoop {
   // What the request asks the rest of; none when it asks for the whole file.
   std::optional<ResumePoint> asked_;
   std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> requestHeaders_{nullptr,
-                                                                               curl_slist_free_all};
+                                                                              curl_slist_free_all};
   // How the final answer begins the file, once it has been judged.
   std::optional<RangeVerdict> verdict_;
   BodyStart start_;

@@ -40,8 +40,8 @@ Response Cut() {
   return Video({{"Content-Length", "3000"}, {"ETag", "\"v1\""}}).Send(kBody.substr(0, 1200));
 }
 Response Rest() {
-  return Response::Head("HTTP/1.1 206 Partial Content", {{"Content-Range", "bytes 1200-2999/3000"},
-                                                         {"Content-Length", "1800"}})
+  return Response::Head("HTTP/1.1 206 Partial Content",
+                        {{"Content-Range", "bytes 1200-2999/3000"}, {"Content-Length", "1800"}})
       .Send(kBody.substr(1200));
 }
 Response Busy() {
@@ -52,11 +52,13 @@ bool Keep(const fs::path& part, const char* name, const std::string& value) {
   return setxattr(part.c_str(), name, value.data(), value.size(), 0) == 0;
 }
 
-// What stands in the way in the download folder before the run.
-// A part of an older file, with what was kept of it; the whole file with its size kept.
+// What stands in the way in the download folder before the run; last, a
+// part of an older file with what was kept of it, and a whole file with its size kept.
+// clang-format off
 enum Obstacle {
   kNone, kDotFile, kLinksOut, kFolder, kPartFolder, kPartPipe, kHardLink, kOlderPart, kWholePart
 };
+// clang-format on
 
 struct Item {
   std::string name;

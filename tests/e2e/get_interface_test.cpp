@@ -99,14 +99,15 @@ TEST_P(CtrlC, EndsTheRunAndTheNextRunGoesOnWhereItStopped) {
   const bool ramfs = std::string(GetParam()) == "ramfs";
   const std::string body = ScriptedServer::GeneratedBody(1000000);
   const size_t held = 28672;
-  Response first = Response::Head("HTTP/1.1 200 OK", {{"Content-Length", "1000000"},
-                                                      {"ETag", "\"7\""}})
-                       .Send(body.substr(0, 30000))
-                       .Hold();
+  Response first =
+      Response::Head("HTTP/1.1 200 OK", {{"Content-Length", "1000000"}, {"ETag", "\"7\""}})
+          .Send(body.substr(0, 30000))
+          .Hold();
   std::string page = Page("slow", "/slow.flv", first);
-  server.Route("/slow.flv", {first, Response::Head("HTTP/1.1 206 Partial Content",
-                                                   {{"Content-Range", "bytes 28672-999999/1000000"}})
-                                        .Send(body.substr(held))});
+  server.Route("/slow.flv",
+               {first, Response::Head("HTTP/1.1 206 Partial Content",
+                                      {{"Content-Range", "bytes 28672-999999/1000000"}})
+                           .Send(body.substr(held))});
   fs::create_directories(videos);
   if (ramfs && mount("ramfs", videos.c_str(), "ramfs", 0, "mode=0755") != 0) {
     GTEST_SKIP() << "the test may not mount a file system here";
@@ -131,8 +132,9 @@ INSTANTIATE_TEST_SUITE_P(Folders, CtrlC, testing::Values("disk", "ramfs"));
 
 // A server that asks for a minute's patience: the stop ends the wait.
 TEST_F(GetTest, CtrlCEndsAWaitForTheNextTry) {
-  std::string page = Page("busy", "/busy.flv", Response::WithStatus(
-      "HTTP/1.1 503 Service Unavailable", "", {{"Retry-After", "60"}}));
+  std::string page =
+      Page("busy", "/busy.flv",
+           Response::WithStatus("HTTP/1.1 503 Service Unavailable", "", {{"Retry-After", "60"}}));
   auto child = Start({"-d", videos.string(), "--", page});
   ASSERT_TRUE(child->WaitForStderr("[1] Retrying (1/5)...", 30s)) << child->Stderr();
   child->Signal(SIGINT);

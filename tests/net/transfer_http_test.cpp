@@ -225,7 +225,8 @@ INSTANTIATE_TEST_SUITE_P(Requests, Outcomes, testing::Values(
          "Server sent only 1 byte in 2 s", "xx"},
     Case{"CrawlingIsNoStall", "wait=1", Crawl(), kWhole, "", "xxxxxxxxxxxx"},
     Case{"HeadNeverFinishes", "", kDripHead, kStatusOnly, "Not finished within 2 s"},
-    Case{"RedirectLoop", "", Response::Redirect("/v"), kNotFound, "Too many redirects"},
+    // The first request and 20 hops, for the HEAD and the GET each.
+    Case{"RedirectLoop", "", Response::Redirect("/v"), kNotFound, "Too many redirects", "(none)", 42},
     Case{"RedirectToAFile", "", Response::Redirect("file:///etc/passwd"), kNotFound, kElsewhere,
          "(none)"},
     Case{"HeadRedirectToFtp", "", Response::Redirect("ftp://127.0.0.1/x"), kNoFacts, kElsewhere},
