@@ -105,6 +105,16 @@ TEST_F(ShellTest, StoreKeepsAnyTextAndIsTheUsersAlone) {
   ASSERT_TRUE(Save("*", "unnamed", "\\Software\\T\\"));
   EXPECT_EQ(Get("") + Get("*") + Get("x") + Get("n", "Other"), "unnamedunnamed--");
   EXPECT_EQ(ModeOf(StoreFolder()) * 01000 + ModeOf(HiveFile()), 0700600u);
+  // Deleting: a value, then a key whose path is taken as given; never the whole store.
+  auto Delete = [&](std::string key, std::string name) {
+    return reg_.REGDeleteSetting(kHkeyCurrentUser, key, name);
+  };
+  ASSERT_TRUE(Save("top", "t", ""));
+  EXPECT_EQ(std::vector<bool>({Delete("\\Software\\T", "n"), Delete("Software\\T", "na=b"),
+                               Delete("Software\\T", "na=b"), Delete("", ""),
+                               Delete("Software\\T\\", ""), Delete("Software\\T", "")}),
+            std::vector<bool>({true, true, false, false, false, true}));
+  EXPECT_EQ(Get("n") + Get("n", "Other") + Get("n", "S]\n[a=b") + Get("top", ""), "--a=bt");
 }
 
 TEST_F(ShellTest, DamagedStoreGivesWhatCanBeReadAndIsReplacedWhole) {
