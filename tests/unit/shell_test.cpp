@@ -173,9 +173,12 @@ TEST_F(ShellTest, StoredSettingsAreReadWithCare) {
 
 TEST_F(ShellTest, PrivateFolderIsClosedToOthersOrRefused) {
   const std::string path = temp_.Path() + "/p";
-  for (auto [mode, usable] : {std::pair{0755u, true}, {0770u, false}}) {
+  // Its mode, and whether another user owns it; whether it is used.
+  for (auto [mode, theirs, usable] : {std::tuple{0755u, false, true}, {0770u, false, false},
+                                      {0700u, true, false}}) {
     fs::create_directory(path);
     chmod(path.c_str(), mode);
+    if (theirs && chown(path.c_str(), 4242, static_cast<gid_t>(-1)) != 0) continue;
     EXPECT_EQ(EnsurePrivateFolder(path).path, usable ? path : "");
     EXPECT_EQ(ModeOf(path), usable ? 0700u : mode);
   }
