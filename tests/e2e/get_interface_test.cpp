@@ -22,7 +22,7 @@ using namespace std::chrono_literals;
 TEST_F(GetTest, DownloadsFromEverySiteAndNamesEveryFailure) {
   std::vector<SampleVideo> site = ServeSampleSite(server);
   server.Route("/youtube.com/watch?v=nothing", Response::Ok("<html>no player here</html>"));
-  std::vector<std::string> args = {"-d", videos.string()};
+  std::vector<std::string> args = {"-d", videos.string(), "--retries", "0"};
   std::string listed;
   Tree files = {{"cut.flv", Describe("older")},
                 {"gone.flv", Describe("older")},
