@@ -27,6 +27,8 @@ TEST_F(FaceTest, EveryControlRaisesItsCommandAsTheRunAllows) {
       {"downloads", "stopButton", "IDC_FS_stopDownload", true},
       {"downloads", "watchSwitch", "ID_FS_autoDownloadCheck"},
       {"downloads", "watchSwitch", "ID_FS_autoDownloadUncheck"},
+      {"downloads", "anySiteSwitch", "ID_FS_anySiteCheck"},
+      {"downloads", "anySiteSwitch", "ID_FS_anySiteUncheck"},
   };
   Start();
   Strings commands;
