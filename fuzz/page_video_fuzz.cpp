@@ -21,9 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(link.empty() || link.starts_with("http://") || link.starts_with("https://"),
         "only web addresses", link);
   Check(link.size() <= reelcatch::kMaxLinkBytes, "address within the limit");
-  Check(link.find_first_of(std::string("\r\n\0", 3)) == std::string::npos,
-        "an address on one line", link);
-  Check(found.title.find_first_of("\r\n") == std::string::npos, "a title on one line",
-        found.title);
+  Check(link.find_first_of(std::string("\r\n\0", 3)) == std::string::npos, "an address on one line",
+        link);
+  Check(found.title.find_first_of("\r\n") == std::string::npos, "a title on one line", found.title);
   return 0;
 }

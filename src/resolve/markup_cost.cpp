@@ -15,9 +15,9 @@ bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 
 // Elements that never hold others.
 bool IsVoid(const std::string& name) {
-  static constexpr std::array<const char*, 14> kVoid = {
-      "area", "base", "br", "col", "embed", "hr", "img", "input", "link", "meta", "param",
-      "source", "track", "wbr"};
+  static constexpr std::array<const char*, 14> kVoid = {"area",  "base",   "br",    "col",  "embed",
+                                                        "hr",    "img",    "input", "link", "meta",
+                                                        "param", "source", "track", "wbr"};
   for (const char* element : kVoid) {
     if (name == element) return true;
   }

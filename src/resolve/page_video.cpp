@@ -92,7 +92,8 @@ void AddMeta(const GumboElement& meta, PageOffers& offers) {
   std::string key = LowerAscii(Attribute(meta, "property"));
   if (key.empty()) key = LowerAscii(Attribute(meta, "name"));
   for (size_t i = 0; i < kVideoMetas.size(); ++i) {
-    if (key == kVideoMetas[i] && offers.metas[i].empty()) offers.metas[i] = Attribute(meta, "content");
+    if (key == kVideoMetas[i] && offers.metas[i].empty())
+      offers.metas[i] = Attribute(meta, "content");
   }
 }
 

@@ -94,10 +94,9 @@ void AddGivenAddresses(const CommandTarget& target, const std::vector<std::strin
   }
   RunState& state = target.run.State();
   std::vector<std::string> notAdded;
-  if (!given.empty()) {
-    notAdded =
-        AddDownloadURLs(given, target.list, target.display, state, target.settings.AnySite);
-  }
+  bool anySite = target.settings.AnySite;
+  if (!given.empty())
+    notAdded = AddDownloadURLs(given, target.list, target.display, state, anySite);
   if (state.Downloading) LocateRunningRow(target.list, target.display, state);
   SayNotAdded(target.dialogs, notAdded);
 }

@@ -71,19 +71,29 @@ TEST_F(GetTest, OtherSitesAreTriedOnlyWhenAsked) {
   const std::string clip = SampleVideoBytes("direct", 3000);
   server.Route("/clips/direct", Response::Ok(clip, {{"Content-Type", "video/webm"}}));
   server.Route("/clips/text.html", Response::Ok("<title>Text</title><p>No video here."));
-  const std::vector<std::string> addresses = {page.pageAddress, server.Url("/clips/direct"),
-                                              server.Url("/clips/text.html")};
+  // Names from a page's title and from the server, both made harmless.
+  server.Route("/clips/titled", Response::Ok("<title>../My: clip?</title><video src=/s/>"));
+  server.Route("/s/", Response::Ok("stream", {{"Content-Type", "audio/mp4"}}));
+  const Headers named = {{"Content-Type", "video/mp4"},
+                         {"Content-Disposition", "filename=../n.ts"}};
+  server.Route("/clips/named", Response::Ok("named", named));
+  const std::vector<std::string> addresses = {
+      page.pageAddress, server.Url("/clips/direct"), server.Url("/clips/text.html"),
+      server.Url("/clips/titled"), server.Url("/clips/named")};
   auto refused = Run(Args(addresses));
   EXPECT_EQ(refused->Wait(), 1);
-  EXPECT_EQ(Listed(refused->Stdout()), "Un supported link|ERROR|????\n"
-                                       "Un supported link|ERROR|????\n"
-                                       "Un supported link|ERROR|????\n");
+  std::string none;
+  for (size_t i = 0; i < addresses.size(); ++i) none += "Un supported link|ERROR|????\n";
+  EXPECT_EQ(Listed(refused->Stdout()), none);
   auto run = Run(Args(addresses, {"--any-site"}));
   EXPECT_EQ(run->Wait(), 1) << run->Stderr();
   EXPECT_EQ(Listed(run->Stdout()), page.fileName + "|Complete|" + page.sizeText +
-                                       "\ndirect.webm|Complete|2.9 KB\nProcess failed.|ERROR|????\n");
-  EXPECT_EQ(ReadTree(videos),
-            (Tree{{page.fileName, Describe(page.bytes)}, {"direct.webm", Describe(clip)}}));
+                                       "\ndirect.webm|Complete|2.9 KB\nProcess failed.|ERROR|????\n"
+                                       "__My clip.m4a|Complete|6 Bytes\n__n.ts|Complete|5 Bytes\n");
+  EXPECT_EQ(ReadTree(videos), (Tree{{page.fileName, Describe(page.bytes)},
+                                    {"direct.webm", Describe(clip)},
+                                    {"__My clip.m4a", Describe("stream")},
+                                    {"__n.ts", Describe("named")}}));
 }
 
 // Every request of a run goes over one connection to a server that keeps

@@ -136,11 +136,15 @@ TEST(GeneralRule, TakesTheFirstUsableCandidateInOrder) {
 }
 
 TEST(GeneralRule, TakesAnAddressForTheVideoByItsMediaType) {
+  // clang-format off
   const std::tuple<const char*, const char*, bool> cases[] = {
-      {"video/mp4", "/watch", true},  {"audio/mpeg", "/a", true},
+      {"video/mp4", "/watch", true}, {"audio/mpeg", "/a", true},
       {"application/x-mpegURL", "/live", true}, {"application/octet-stream", "/v/c.WebM", true},
       {"application/octet-stream", "/v/c.mp4/", false}, {"text/html", "/c.mp4", false}};
-  for (auto [type, path, media] : cases) EXPECT_EQ(IsMediaAnswer(type, path), media) << type << path;
+  // clang-format on
+  for (auto [type, path, media] : cases) {
+    EXPECT_EQ(IsMediaAnswer(type, path), media) << type << path;
+  }
 }
 
 TEST(SiteTable, AnyMentionCountsAndTheEarlierSiteWins) {
