@@ -54,7 +54,7 @@ std::string DownloadRun::PrepareItem(int16_t index) {
   }
 
   // An address that is the video itself had no page to fetch.
-  if (link == pageAddress) WriteStatus(texts::kStartDownloading, false);
+  if (otherSite && link == pageAddress) WriteStatus(texts::kStartDownloading, false);
   std::optional<FileInfo> info;
   try {
     info = otherSite ? GetOtherSiteFileInfo(control_, link, pageTitle)
