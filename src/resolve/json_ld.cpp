@@ -10,6 +10,7 @@ using json = nlohmann::ordered_json;
 
 // Deeper than any description of a page; bounds the walk on hostile text.
 constexpr int kMaxDepth = 32;
+constexpr size_t kMaxScriptBytes = size_t{1} << 20;
 
 bool IsVideoObject(const json& object) {
   auto type = object.find("@type");
@@ -40,6 +41,9 @@ void Collect(const json& value, int depth, std::vector<std::string>& urls) {
 
 std::vector<std::string> VideoObjectUrls(const std::string& script) {
   std::vector<std::string> urls;
+  // A page's description of itself is a few kilobytes; a megabyte of JSON
+  // takes the parser long, and cannot be stopped midway.
+  if (script.size() > kMaxScriptBytes) return urls;
   // No exceptions: text that is no JSON gives a discarded value.
   json document = json::parse(script, nullptr, false);
   if (!document.is_discarded()) Collect(document, 0, urls);

@@ -7,9 +7,10 @@
 namespace reelcatch {
 namespace {
 
-// About a second of parsing, and a tree of a few hundred megabytes at most.
+// About a second of parsing each, and a tree of some hundred megabytes at
+// most; the largest real pages have a tenth of these elements.
 constexpr uint64_t kMaxNestingWork = 200'000'000;
-constexpr uint64_t kMaxStartTags = 500'000;
+constexpr uint64_t kMaxStartTags = 200'000;
 
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
