@@ -20,6 +20,7 @@ Item {
     property string download_CB: "1"
     property string convert_CB: "1"
     property string download_dir: ""
+    property string anySite_CB: "0"
     property string video_url: ""
     property string startDownload: "1"
     property string downloadBtn: "1"
@@ -310,6 +311,44 @@ Item {
         running: root.running
         onTriggered: lit = !lit
         onRunningChanged: lit = true
+    }
+
+    // A labelled on/off switch; a click asks for the other state.
+    component SwitchRow: Item {
+        id: sw
+        property bool on: false
+        property string label
+        signal toggled(bool wanted)
+        height: 26
+        Rectangle {
+            id: track
+            width: 40
+            height: 22
+            radius: 11
+            anchors.verticalCenter: parent.verticalCenter
+            color: sw.on ? root.mintDark : "#c3c9ce"
+            Rectangle {
+                width: 18
+                height: 18
+                radius: 9
+                y: 2
+                x: sw.on ? 20 : 2
+                color: "white"
+            }
+        }
+        Text {
+            anchors.left: track.right
+            anchors.leftMargin: 10
+            anchors.verticalCenter: parent.verticalCenter
+            text: sw.label
+            color: root.ink
+            font.pixelSize: 13
+        }
+        MouseArea {
+            anchors.fill: parent
+            cursorShape: Qt.PointingHandCursor
+            onClicked: sw.toggled(!sw.on)
+        }
     }
 
     // ---- the window ------------------------------------------------------
@@ -718,47 +757,29 @@ Item {
             onClicked: root.send("ID_FS_downloadBrowse")
         }
 
-        // Clipboard watching, as a switch.
-        Item {
-            id: watchSwitch
+        // Clipboard watching and other sites, as switches.
+        SwitchRow {
             objectName: "watchSwitch"
             x: 40
             y: 482
-            width: 420
-            height: 26
-            readonly property bool on: root.autoToDownloadList_CB === "1"
-            Rectangle {
-                id: track
-                width: 40
-                height: 22
-                radius: 11
-                anchors.verticalCenter: parent.verticalCenter
-                color: watchSwitch.on ? root.mintDark : "#c3c9ce"
-                Rectangle {
-                    width: 18
-                    height: 18
-                    radius: 9
-                    y: 2
-                    x: watchSwitch.on ? 20 : 2
-                    color: "white"
-                }
+            width: 330
+            on: root.autoToDownloadList_CB === "1"
+            label: "Add video addresses I copy to the clipboard"
+            onToggled: wanted => {
+                root.autoToDownloadList_CB = wanted ? "1" : "0"
+                root.send(wanted ? "ID_FS_autoDownloadCheck" : "ID_FS_autoDownloadUncheck")
             }
-            Text {
-                anchors.left: track.right
-                anchors.leftMargin: 10
-                anchors.verticalCenter: parent.verticalCenter
-                text: "Add video addresses I copy to the clipboard"
-                color: root.ink
-                font.pixelSize: 13
-            }
-            MouseArea {
-                anchors.fill: parent
-                cursorShape: Qt.PointingHandCursor
-                onClicked: {
-                    var on = !watchSwitch.on
-                    root.autoToDownloadList_CB = on ? "1" : "0"
-                    root.send(on ? "ID_FS_autoDownloadCheck" : "ID_FS_autoDownloadUncheck")
-                }
+        }
+        SwitchRow {
+            objectName: "anySiteSwitch"
+            x: 385
+            y: 482
+            width: 230
+            on: root.anySite_CB === "1"
+            label: "Also try pages of other sites"
+            onToggled: wanted => {
+                root.anySite_CB = wanted ? "1" : "0"
+                root.send(wanted ? "ID_FS_anySiteCheck" : "ID_FS_anySiteUncheck")
             }
         }
     }

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "resolve/site_table.h"
+#include "transfer/web_address.h"
 
 namespace reelcatch {
 
@@ -26,8 +27,8 @@ std::vector<std::string> AddressesIn(std::string_view text) {
   return addresses;
 }
 
-bool AppendClassified(const std::string& url, DownloadList& list) {
-  if (GetSiteId(url) != -1) {
+bool AppendClassified(const std::string& url, DownloadList& list, bool anySite) {
+  if (GetSiteId(url) != -1 || (anySite && IsWebAddress(url))) {
     return list.AddItem(url, texts::kAutoDetect, texts::kWaiting, texts::kUnknownSize);
   }
   return list.AddItem(url, texts::kError, texts::kNotSupported, texts::kUnknownSize);
@@ -36,16 +37,16 @@ bool AppendClassified(const std::string& url, DownloadList& list) {
 }  // namespace
 
 std::vector<std::string> AddDownloadURL(const std::string& url, DownloadList& list,
-                                        ListDisplay& display, RunState& state) {
-  return AddDownloadURLs({url}, list, display, state);
+                                        ListDisplay& display, RunState& state, bool anySite) {
+  return AddDownloadURLs({url}, list, display, state, anySite);
 }
 
 std::vector<std::string> AddDownloadURLs(const std::vector<std::string>& urls, DownloadList& list,
-                                         ListDisplay& display, RunState& state) {
+                                         ListDisplay& display, RunState& state, bool anySite) {
   std::vector<std::string> notAdded;
   for (const std::string& given : urls) {
     for (std::string& url : AddressesIn(given)) {
-      if (!AppendClassified(url, list)) notAdded.push_back(std::move(url));
+      if (!AppendClassified(url, list, anySite)) notAdded.push_back(std::move(url));
     }
   }
   display.FillDownloadList();

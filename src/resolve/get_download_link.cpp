@@ -1,56 +1,24 @@
 #include "resolve/get_download_link.h"
 
-#include <fcntl.h>
-
-#include "platform/flag_guard.h"
+#include "resolve/other_site_rule.h"
+#include "resolve/page_fetch.h"
 #include "resolve/page_rule.h"
 #include "resolve/site_rules.h"
 #include "resolve/site_table.h"
-#include "transfer/download.h"
+#include "transfer/web_address.h"
 
 namespace reelcatch {
 
-namespace {
-
-// Holds the control to the page limit for one fetch; the video transfers
-// that follow have none.
-class PageSizeLimit {
- public:
-  explicit PageSizeLimit(Download& control) : control_(control) {
-    control_.SetMaxBodySize(kMaxPageBytes);
-  }
-  ~PageSizeLimit() { control_.SetMaxBodySize(0); }
-  PageSizeLimit(const PageSizeLimit&) = delete;
-  PageSizeLimit& operator=(const PageSizeLimit&) = delete;
-
- private:
-  Download& control_;
-};
-
-// The page file is rewritten in place, so it keeps the owner-only mode it
-// was made with; a link put in its place is not followed.
-int OpenPageFile(const std::string& path) {
-  return open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
-}
-
-}  // namespace
-
 std::string GetDownloadLink(const std::string& sLink, Download& control, RunState& state,
-                            const std::string& pageFile) {
+                            const std::string& pageFile, bool anySite, std::string* pageTitle) {
   int siteId = GetSiteId(sLink);
-  if (siteId == -1) return link_results::kNoSite;
-  state.DownloadResult.clear();
-  control.SetUrl(sLink);
-  control.SetLocalFile(pageFile, [&pageFile](const BodyStart&) { return OpenPageFile(pageFile); });
-  {
-    // Cleared however the fetch ends.
-    FlagGuard preparing(state.Preparing);
-    PageSizeLimit pageLimit(control);
-    // A stop confirmed before the fetch begins would be lost to the
-    // transfer's fresh start: do not begin it.
-    if (!state.CancelRequested) control.StartDownload();
+  if (siteId == -1) {
+    if (!anySite || !IsWebAddress(sLink)) return link_results::kNoSite;
+    OtherSiteLink found = GetOtherSiteLink(sLink, control, state, pageFile);
+    if (pageTitle != nullptr) *pageTitle = found.pageTitle;
+    return found.result;
   }
-  if (state.DownloadResult != "1") return link_results::kNotFetched;
+  if (!FetchPage(sLink, control, state, pageFile)) return link_results::kNotFetched;
   std::string link = RunSiteRule(GetSiteId(sLink), sLink, pageFile);
   return link.empty() || link.size() > kMaxLinkBytes ? link_results::kNotFound : link;
 }

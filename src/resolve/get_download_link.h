@@ -21,7 +21,11 @@ inline constexpr const char* kNotFound = "0";
 // video address in the page). The control's events must reach the window's
 // handlers, which set state.DownloadResult; state.Preparing is set for the
 // time of the fetch.
+// With anySite, an http or https address of no supported site is resolved
+// by the general rule (GetOtherSiteLink) instead of answering "-1"; the
+// title of the page it read then goes to pageTitle when one is given.
 std::string GetDownloadLink(const std::string& sLink, Download& control, RunState& state,
-                            const std::string& pageFile);
+                            const std::string& pageFile, bool anySite = false,
+                            std::string* pageTitle = nullptr);
 
 }  // namespace reelcatch

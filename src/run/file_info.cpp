@@ -1,8 +1,11 @@
 #include "run/file_info.h"
 
 #include "resolve/file_naming.h"
+#include "resolve/item_texts.h"
+#include "resolve/media_types.h"
 #include "resolve/site_table.h"
 #include "transfer/download.h"
+#include "transfer/web_address.h"
 
 namespace reelcatch {
 
@@ -102,15 +105,43 @@ std::string NotHidden(const std::string& name, bool siteExtension) {
   return stem + name.substr(stemSize);
 }
 
+std::string SizeText(const Download& control) {
+  if (control.FileSize() == -1.0f && control.FileExists()) return "0";
+  return FormatFileSize(control.FileSize());
+}
+
+// A video found by the general rule: the server's name, else the last part
+// of the video's path, else the page's title. A name that is not the
+// server's gets the extension of the media type when it has none.
+std::string OtherSiteName(const Download& control, const std::string& link,
+                          const std::string& pageTitle) {
+  std::string name = CleanFileName(control.RemoteFileName());
+  if (!control.RemoteFileName().empty() && name != texts::kEnterFileName) return name;
+  std::string extension = ExtensionForType(control.RemoteMediaType());
+  name = CleanFileName(DecodedName(AfterLastSlash(WebAddressPath(link))));
+  if (name != texts::kEnterFileName) {
+    return name.find('.') == std::string::npos ? name + extension : name;
+  }
+  name = CleanFileName(pageTitle);
+  return (name == texts::kEnterFileName ? "video" : name) + extension;
+}
+
 }  // namespace
+
+FileInfo GetOtherSiteFileInfo(Download& control, const std::string& link,
+                              const std::string& pageTitle) {
+  control.SetUrl(link);
+  control.RequestInformation();
+  std::string name = CutFileName(OtherSiteName(control, link, pageTitle), 100, 4);
+  return {NotHidden(FitFileSystem(CleanFileName(name)), false), SizeText(control)};
+}
 
 FileInfo GetFileInfo(Download& control, const std::string& link, int site) {
   control.SetUrl(link);
   control.RequestInformation();
 
   FileInfo info;
-  info.FileSize = FormatFileSize(control.FileSize());
-  if (control.FileSize() == -1.0f && control.FileExists()) info.FileSize = "0";
+  info.FileSize = SizeText(control);
 
   std::string name = NameFromServerOrLink(control, link);
   bool siteExtension = site == kSiteYouTube || site == kSiteDailymotion || site == kSiteZippyVideos;

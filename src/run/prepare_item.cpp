@@ -5,12 +5,18 @@
 #include "resolve/site_table.h"
 #include "run/download_run.h"
 #include "run/file_info.h"
+#include "transfer/web_address.h"
 
 namespace reelcatch {
 
 std::string DownloadRun::PrepareItem(int16_t index) {
   if (!list_.Exists(index)) return link_results::kNoSite;
   SetCurrentItem(index);
+  // Added while other sites were refused, and tried now that they are not:
+  // its "ERROR" is a placeholder, not a name.
+  const DownloadItem& given = list_.At(index);
+  const bool refusedWhenAdded =
+      given.Status == texts::kNotSupported && given.FileName == texts::kError;
   SetStatus(index, texts::kPreparingStart);
   display_.FillDownloadList();
 
@@ -18,11 +24,16 @@ std::string DownloadRun::PrepareItem(int16_t index) {
   int position = CurrentPosition();
   if (position < 0) return link_results::kNoSite;
   std::string pageAddress = list_.At(position).Video_URL;
-  if (!pageFile_.Usable() && GetSiteId(pageAddress) != -1) {
+  // Resolved by the general rule: named by its own rule too.
+  const bool otherSite =
+      settings_.AnySite && GetSiteId(pageAddress) == -1 && IsWebAddress(pageAddress);
+  if (!pageFile_.Usable() && (GetSiteId(pageAddress) != -1 || otherSite)) {
     FailItem(position, reasons::kNoPageFile + pageFile_.Error());
     return link_results::kNoSite;
   }
-  std::string link = GetDownloadLink(pageAddress, control_, state_, pageFile_.Path());
+  std::string pageTitle;
+  std::string link = GetDownloadLink(pageAddress, control_, state_, pageFile_.Path(),
+                                     settings_.AnySite, &pageTitle);
   position = CurrentPosition();
   // Stopped: the item is not failed, and nothing more is asked of any server.
   if (position < 0 || state_.CancelRequested) return link_results::kNoSite;
@@ -42,9 +53,12 @@ std::string DownloadRun::PrepareItem(int16_t index) {
     return link_results::kNoSite;
   }
 
+  // An address that is the video itself had no page to fetch.
+  if (otherSite && link == pageAddress) WriteStatus(texts::kStartDownloading, false);
   std::optional<FileInfo> info;
   try {
-    info = GetFileInfo(control_, link, GetSiteId(pageAddress));
+    info = otherSite ? GetOtherSiteFileInfo(control_, link, pageTitle)
+                     : GetFileInfo(control_, link, GetSiteId(pageAddress));
   } catch (...) {
     // The item fails on its own; it never goes on with another item's link.
   }
@@ -56,7 +70,9 @@ std::string DownloadRun::PrepareItem(int16_t index) {
     FailItem(position, reasons::kNoInformation);
     return link_results::kNoSite;
   }
-  if (item->FileName == texts::kAutoDetect) item->FileName = info->FileName;
+  bool placeholder = item->FileName == texts::kAutoDetect ||
+                     (refusedWhenAdded && otherSite && item->FileName == texts::kError);
+  if (placeholder) item->FileName = info->FileName;
   item->FileSize = info->FileSize;
   return link;
 }

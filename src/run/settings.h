@@ -4,11 +4,14 @@
 
 namespace reelcatch {
 
-// The program's two settings, loaded at start and saved when the user
-// changes them through the face.
+// The program's settings, loaded at start and saved when the user changes
+// them through the face.
 struct Settings {
   std::string DownloadDir;
   bool URLMon = false;
+  // "Other sites": addresses of no supported site are tried with the
+  // general page rule instead of being refused.
+  bool AnySite = false;
 };
 
 }  // namespace reelcatch

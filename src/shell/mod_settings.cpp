@@ -98,6 +98,8 @@ void LoadSettings(CRegister& reg, Settings& settings, Movie& movie,
                  settings.URLMon);
   if (settings.URLMon) CallMonitor(monitor);
   settings.DownloadDir = ReadDownloadDir(reg);
+  ReadTruthValue(reg.REGGetSetting(kHkeyCurrentUser, kSettingsKey, kAnySiteValue, "0"),
+                 settings.AnySite);
   SendSettingsToMovie(settings, movie);
 }
 
@@ -105,6 +107,7 @@ void SaveSettings(CRegister& reg, const Settings& settings) {
   reg.REGSaveSetting(kHkeyCurrentUser, kSettingsKey, kUrlMonValue,
                      settings.URLMon ? "True" : "False");
   reg.REGSaveSetting(kHkeyCurrentUser, kSettingsKey, kDownloadDirValue, settings.DownloadDir);
+  reg.REGSaveSetting(kHkeyCurrentUser, kSettingsKey, kAnySiteValue, settings.AnySite ? "1" : "0");
 }
 
 void SendSettingsToMovie(const Settings& settings, Movie& movie) {
@@ -112,6 +115,7 @@ void SendSettingsToMovie(const Settings& settings, Movie& movie) {
   SetMovieVariable(movie, "_root.Download_CB", "1");
   SetMovieVariable(movie, "_root.Convert_CB", "1");
   SetMovieVariable(movie, "_root.download_dir", settings.DownloadDir);
+  SetMovieVariable(movie, "_root.anySite_CB", settings.AnySite);
 }
 
 }  // namespace reelcatch

@@ -10,10 +10,12 @@
 
 namespace reelcatch {
 
-// Where the two settings live in the current user's hive.
+// Where the settings live in the current user's hive.
 inline constexpr const char* kSettingsKey = "Software\\Orvalis Reelcatch\\Settings";
 inline constexpr const char* kDownloadDirValue = "Download Dir";
 inline constexpr const char* kUrlMonValue = "URL Mon";
+// "1" or "0"; off when missing.
+inline constexpr const char* kAnySiteValue = "Any Site";
 
 // "Downloaded Videos" in the user's home folder.
 std::string DefaultDownloadDir();
@@ -32,11 +34,11 @@ std::string ReadDownloadDir(CRegister& reg);
 // leaves value as it was.
 bool ReadTruthValue(const std::string& text, bool& value);
 
-// Start-up: reads both settings, starts clipboard monitoring through
+// Start-up: reads the settings, starts clipboard monitoring through
 // monitor(true) when it is on, and shows the settings in the face.
 void LoadSettings(CRegister& reg, Settings& settings, Movie& movie,
                   const std::function<void(bool)>& monitor);
-// Writes both settings; a failed write keeps the stored value.
+// Writes the settings; a failed write keeps the stored value.
 void SaveSettings(CRegister& reg, const Settings& settings);
 void SendSettingsToMovie(const Settings& settings, Movie& movie);
 

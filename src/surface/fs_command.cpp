@@ -26,10 +26,15 @@ void SetMonitoring(const CommandTarget& w, bool on) {
   w.saveSettings();
 }
 
+void SetAnySite(const CommandTarget& w, bool on) {
+  w.settings.AnySite = on;
+  w.saveSettings();
+}
+
 }  // namespace
 
 void RunFaceCommand(const CommandTarget& target, const std::string& command) {
-  static const std::array<Command, 21> kCommands = {{
+  static const std::array<Command, 23> kCommands = {{
       {"IDC_FS_Drag", [](const CommandTarget& w) { w.window.DragWindow(); }},
       {"IDC_FS_Minimize", [](const CommandTarget& w) { w.window.Minimize(); }},
       {"IDC_FS_Tray",
@@ -52,7 +57,9 @@ void RunFaceCommand(const CommandTarget& target, const std::string& command) {
          std::string url = w.movie.GetVariable("_root.video_url");
          RunState& state = w.run.State();
          std::vector<std::string> notAdded;
-         if (!BlankOnly(url)) notAdded = AddDownloadURL(url, w.list, w.display, state);
+         if (!BlankOnly(url)) {
+           notAdded = AddDownloadURL(url, w.list, w.display, state, w.settings.AnySite);
+         }
          if (state.Downloading) LocateRunningRow(w.list, w.display, state);
          SayNotAdded(w.dialogs, notAdded);
        }},
@@ -69,6 +76,8 @@ void RunFaceCommand(const CommandTarget& target, const std::string& command) {
        }},
       {"ID_FS_autoDownloadCheck", [](const CommandTarget& w) { SetMonitoring(w, true); }},
       {"ID_FS_autoDownloadUncheck", [](const CommandTarget& w) { SetMonitoring(w, false); }},
+      {"ID_FS_anySiteCheck", [](const CommandTarget& w) { SetAnySite(w, true); }},
+      {"ID_FS_anySiteUncheck", [](const CommandTarget& w) { SetAnySite(w, false); }},
   }};
   for (const Command& entry : kCommands) {
     if (entry.name == command) {
@@ -86,7 +95,9 @@ void AddGivenAddresses(const CommandTarget& target, const std::vector<std::strin
   }
   RunState& state = target.run.State();
   std::vector<std::string> notAdded;
-  if (!given.empty()) notAdded = AddDownloadURLs(given, target.list, target.display, state);
+  bool anySite = target.settings.AnySite;
+  if (!given.empty())
+    notAdded = AddDownloadURLs(given, target.list, target.display, state, anySite);
   if (state.Downloading) LocateRunningRow(target.list, target.display, state);
   SayNotAdded(target.dialogs, notAdded);
 }

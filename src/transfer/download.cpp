@@ -70,6 +70,7 @@ void Download::SetLocalFile(const std::string& path, FileOpener open) {
 int Download::FileError() const { return state_->fileError; }
 const std::string& Download::RemoteFileName() const { return state_->facts.remoteFileName; }
 const std::string& Download::RemoteFileType() const { return state_->facts.remoteFileType; }
+const std::string& Download::RemoteMediaType() const { return state_->facts.mediaType; }
 const std::string& Download::Url() const { return state_->url; }
 void Download::SetUrl(const std::string& url) { state_->url = url; }
 const std::string& Download::SiteUser() const { return state_->siteUser; }

@@ -87,6 +87,8 @@ class Download {
   int FileError() const;
   const std::string& RemoteFileName() const;
   const std::string& RemoteFileType() const;
+  // The last HEAD answer's media type, "video/mp4"; empty when none was named.
+  const std::string& RemoteMediaType() const;
   const std::string& Url() const;
   void SetUrl(const std::string& url);
   const std::string& SiteUser() const;

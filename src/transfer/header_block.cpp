@@ -136,10 +136,26 @@ HeadFacts FactsWithoutBlock(long statusCode) {
   return facts;
 }
 
+std::string MediaTypeOf(std::string_view block) {
+  // The status line never holds a header.
+  std::size_t at = block.find("\r\n");
+  while (at != std::string_view::npos && at + 2 < block.size()) {
+    std::size_t start = at + 2;
+    at = block.find("\r\n", start);
+    std::string_view line = block.substr(start, at == std::string_view::npos ? at : at - start);
+    if (!NameIs(line, "content-type")) continue;
+    std::string_view value = line.substr(line.find(':') + 1);
+    return Lowered(Trimmed(value.substr(0, value.find(';'))));
+  }
+  return {};
+}
+
 HeadFacts FactsFromAnswer(std::string_view block, long statusCode) {
   // The block and its terminating NUL must fit the buffer.
-  if (block.size() + 1 > kHeaderBufferSize) return FactsWithoutBlock(statusCode);
-  return ReadHeadFacts(block);
+  HeadFacts facts =
+      block.size() + 1 > kHeaderBufferSize ? FactsWithoutBlock(statusCode) : ReadHeadFacts(block);
+  facts.mediaType = MediaTypeOf(block);
+  return facts;
 }
 
 }  // namespace reelcatch

@@ -15,6 +15,9 @@ struct HeadFacts {
   float fileSize = -1;
   std::string remoteFileName;
   std::string remoteFileType;
+  // The Content-Type without its parameters, in lower case ("video/mp4").
+  // Read from the whole block, however long: the general page rule needs it.
+  std::string mediaType;
 };
 
 // The header buffer the block must fit into, its terminating NUL included.
@@ -28,6 +31,10 @@ HeadFacts ReadHeadFacts(std::string_view block);
 // The facts when no header block can be read: only the status code is known
 // (0 when nothing answered).
 HeadFacts FactsWithoutBlock(long statusCode);
+
+// The media type an answer's block names, without parameters, in lower
+// case; empty when it names none.
+std::string MediaTypeOf(std::string_view block);
 
 // The facts of a final answer: read from its block when the block fits the
 // header buffer, else from its status code alone.

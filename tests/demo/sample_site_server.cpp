@@ -1,5 +1,6 @@
 // Serves the sample site on 127.0.0.1 until its standard input closes.
-// Prints the base address on the first line, then one page address a line.
+// Prints the base address on the first line, then one page address a line:
+// the twelve sites' pages, then a page of another site.
 #include <cstdio>
 #include <iostream>
 #include <limits>
@@ -15,6 +16,7 @@ int main() {
   for (const SampleVideo& video : ServeSampleSite(server)) {
     std::printf("%s\n", video.pageAddress.c_str());
   }
+  std::printf("%s\n", ServeOtherSitePage(server).pageAddress.c_str());
   std::fflush(stdout);
   std::cin.ignore(std::numeric_limits<std::streamsize>::max());
   return 0;

@@ -65,6 +65,38 @@ TEST_F(GetTest, DownloadsFromEverySiteAndNamesEveryFailure) {
   EXPECT_EQ(ReadTree(videos), files);
 }
 
+// With "Other sites" on, a page of any site and the address of a video file
+// download as a supported site's pages do; without it they are refused.
+TEST_F(GetTest, OtherSitesAreTriedOnlyWhenAsked) {
+  SampleVideo page = ServeOtherSitePage(server);
+  const std::string clip = SampleVideoBytes("direct", 3000);
+  server.Route("/clips/direct", Response::Ok(clip, {{"Content-Type", "video/webm"}}));
+  server.Route("/clips/text.html", Response::Ok("<title>Text</title><p>No video here."));
+  // Names from a page's title and from the server, both made harmless.
+  server.Route("/clips/titled", Response::Ok("<title>../My: clip?</title><video src=/s/>"));
+  server.Route("/s/", Response::Ok("stream", {{"Content-Type", "audio/mp4"}}));
+  const Headers named = {{"Content-Type", "video/mp4"},
+                         {"Content-Disposition", "filename=../n.ts"}};
+  server.Route("/clips/named", Response::Ok("named", named));
+  const std::vector<std::string> addresses = {
+      page.pageAddress, server.Url("/clips/direct"), server.Url("/clips/text.html"),
+      server.Url("/clips/titled"), server.Url("/clips/named")};
+  auto refused = Run(Args(addresses));
+  EXPECT_EQ(refused->Wait(), 1);
+  std::string none;
+  for (size_t i = 0; i < addresses.size(); ++i) none += "Un supported link|ERROR|????\n";
+  EXPECT_EQ(Listed(refused->Stdout()), none);
+  auto run = Run(Args(addresses, {"--any-site"}));
+  EXPECT_EQ(run->Wait(), 1) << run->Stderr();
+  EXPECT_EQ(Listed(run->Stdout()), page.fileName + "|Complete|" + page.sizeText +
+                                       "\ndirect.webm|Complete|2.9 KB\nProcess failed.|ERROR|????\n"
+                                       "__My clip.m4a|Complete|6 Bytes\n__n.ts|Complete|5 Bytes\n");
+  EXPECT_EQ(ReadTree(videos), (Tree{{page.fileName, Describe(page.bytes)},
+                                    {"direct.webm", Describe(clip)},
+                                    {"__My clip.m4a", Describe("stream")},
+                                    {"__n.ts", Describe("named")}}));
+}
+
 // Every request of a run goes over one connection to a server that keeps
 // it; one that closes after each answer still serves the whole run.
 TEST_F(GetTest, RequestsOfOneServerShareAConnection) {
@@ -144,6 +176,7 @@ TEST_F(GetTest, CtrlCEndsAWaitForTheNextTry) {
 
 TEST_F(GetTest, AnswersLookUpsAndUsageErrors) {
   std::vector<SampleVideo> site = ServeSampleSite(server);
+  SampleVideo other = ServeOtherSitePage(server);
   const std::string page = "http://youtube.com/";
   const Tree before = ReadTree(root.Path());
   // A page far over the limit: neither kept on disk nor held in memory.
@@ -160,6 +193,9 @@ TEST_F(GetTest, AnswersLookUpsAndUsageErrors) {
       {{"--resolve", site[4].pageAddress, "http://x.org/", "http://127.0.0.1:1/blip.tv/x",
         server.Url("/blip.tv/missing"), server.Url("/angryalien.com/huge")}, 0,
        server.Url("/media/that.wmv") + "\n-1\n-2\n0\n-2\n"},
+      {{"--resolve", "-a", other.pageAddress, server.Url("/media/that.wmv"), site[4].pageAddress},
+       0, server.Url(other.videoTarget) + "\n" + server.Url("/media/that.wmv") + "\n" +
+       server.Url("/media/that.wmv") + "\n"},
       {{"--info", server.Url("/media/google?id=7&fmt=flv")}, 0,
        "FileExists: True\nLastModified: Not Available\nFileSize: 70000\n"
        "RemoteFileName: \"google-video.mp4\"\nRemoteFileType: x-flv\n"},

@@ -28,6 +28,8 @@ TEST_F(FaceTest, EveryControlRaisesItsCommandAsTheRunAllows) {
       {"downloads", "watchSwitch", "ID_FS_autoDownloadCheck"},
       {"downloads", "watchSwitch", "ID_FS_autoDownloadUncheck"},
       {"downloads", "retryButton", "ID_FS_retryFailed", true},
+      {"downloads", "anySiteSwitch", "ID_FS_anySiteCheck"},
+      {"downloads", "anySiteSwitch", "ID_FS_anySiteUncheck"},
   };
   Start();
   Strings commands;

@@ -85,4 +85,18 @@ std::vector<SampleVideo> ServeSampleSite(ScriptedServer& server) {
   return videos;
 }
 
+SampleVideo ServeOtherSitePage(ScriptedServer& server) {
+  const std::string page = "/films.example/watch/42/", video = "/media/sunset.mp4?q=hd&t=0";
+  const std::string html =
+      "<!doctype html><html><head><title>Sunset over the bay</title></head><body>"
+      "<video controls poster=\"/img/sunset.jpg\">"
+      "<source src=\"/media/sunset.webm?q=hd&amp;t=0\" type=\"video/webm\">"
+      "<source src=\"../../../media/sunset.mp4?q=hd&amp;t=0\" type=\"video/mp4\">"
+      "</video></body></html>";
+  std::string bytes = SampleVideoBytes(video, 80000);
+  server.Route(page, Response::Ok(html, {{"Content-Type", "text/html; charset=utf-8"}}));
+  server.Route(video, Response::Ok(bytes, {{"Content-Type", "video/mp4"}}));
+  return {server.Url(page), video, "sunset.mp4", "78.1 KB", bytes};
+}
+
 }  // namespace reelcatch::test

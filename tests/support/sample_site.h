@@ -21,6 +21,10 @@ class ScriptedServer;
 // pointed at the server too (REELCATCH_MEDIA_HOST=server.Url("")).
 std::vector<SampleVideo> ServeSampleSite(ScriptedServer& server);
 
+// A page of a site without a rule of its own, showing its video in an HTML5
+// <video> element: found only with "Other sites" on.
+SampleVideo ServeOtherSitePage(ScriptedServer& server);
+
 // Deterministic bytes standing in for a video file.
 std::string SampleVideoBytes(const std::string& seed, size_t size);
 

@@ -128,15 +128,20 @@ TEST_F(ListTest, RetryFailedLetsFailedItemsWaitWithTheNamesTheyWereGiven) {
 
 TEST_F(ListTest, EachAddedLineIsTrimmedAndClassified) {
   const std::string wait = " Waiting (Auto Detect) Waiting", blip = "http://blip.tv/";
-  const std::pair<std::string, std::string> cases[] = {
-      {" \t" + Url(1) + " \r\n\r\n x.com\n" + blip + "a b",
+  // What is entered, whether other sites are tried, and what is added.
+  const std::tuple<std::string, bool, std::string> cases[] = {
+      {" \t" + Url(1) + " \r\n\r\n x.com\n" + blip + "a b", false,
        Url(1) + wait + "|x.com ERROR Link is not supported|" + blip + "a b" + wait},
-      {Url(1) + "\nHTTP://YOUTUBE.COM/watch?v=1", "HTTP://YOUTUBE.COM/watch?v=1" + wait},
-      {" \t\r\n \n", ""}};
+      {Url(1) + "\nHTTP://YOUTUBE.COM/watch?v=1", false, "HTTP://YOUTUBE.COM/watch?v=1" + wait},
+      {" \t\r\n \n", false, ""},
+      {"http://x.org/v", false, "http://x.org/v ERROR Link is not supported"},
+      {"HTTPS://y.org/v\nftp://y.org/v.mp4\ny.org/v", true,
+       "HTTPS://y.org/v" + wait + "|ftp://y.org/v.mp4 ERROR Link is not supported|y.org/v ERROR " +
+           "Link is not supported"}};
   RunState state;
-  for (const auto& [entered, added] : cases) {
+  for (const auto& [entered, anySite, added] : cases) {
     int before = list.Count();
-    AddDownloadURL(entered, list, display, state);
+    AddDownloadURL(entered, list, display, state, anySite);
     std::string got;
     for (int p = before; p < list.Count(); ++p) {
       const DownloadItem& item = list.At(p);

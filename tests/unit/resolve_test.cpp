@@ -5,6 +5,8 @@
 #include <cmath>
 
 #include "resolve/file_naming.h"
+#include "resolve/media_types.h"
+#include "resolve/page_video.h"
 #include "resolve/site_rules.h"
 #include "resolve/site_table.h"
 #include "resolve/text_ops.h"
@@ -91,6 +93,57 @@ TEST(SiteRules, BuildTheVideoAddressFromTheSitesPage) {
     for (const std::string& unreadable : {empty, folder.Path(), folder.Path() + "/missing"}) {
       EXPECT_EQ(RunSiteRule(GetSiteId(address), address, unreadable), "") << address;
     }
+  }
+}
+
+// A page of a site without a rule: the page, the video address and title found.
+TEST(GeneralRule, TakesTheFirstUsableCandidateInOrder) {
+  const std::string page = "http://site.test/dir/page.html", in = "http://site.test/dir/";
+  const std::string jsonLd = "<script type=\"application/ld+json\">";
+  // clang-format off
+  const std::array<std::string, 3> cases[] = {
+      {"<title> My\n  clip </title><video src=\"v.mp4\"></video>", in + "v.mp4", "My clip"},
+      {"<meta property=\"og:video\" content=\"m.mp4\"><video src=' v.mp4 '>", in + "v.mp4", ""},
+      {"<video><source src=a.webm type=video/webm><source src=b.mp4 type=video/mp4></video>",
+       in + "b.mp4", ""},
+      {"<video><source src=a.webm><source src=b.ogv></video>", in + "a.webm", ""},
+      {"<meta property=og:video content=http://c.test/o.mp4>"
+       "<meta property=og:video:secure_url content=https://c.test/s.mp4>", "https://c.test/s.mp4", ""},
+      {"<meta property=og:video content=/o.mp4><meta property=og:video:url content=/u.mp4>",
+       "http://site.test/u.mp4", ""},
+      {"<meta name=twitter:player:stream content=//c.test/t.mp4>", "http://c.test/t.mp4", ""},
+      {jsonLd + "{\"@graph\":[{\"@type\":\"WebPage\",\"contentUrl\":\"w.mp4\"},"
+                "{\"@type\":[\"VideoObject\"],\"contentUrl\":\"j.mp4\"}]}</script>", in + "j.mp4", ""},
+      {jsonLd + "{broken</script><a href=x.html>x</a><a href='f/c.MP4?dl=1'>c</a>",
+       in + "f/c.MP4?dl=1", ""},
+      {"<video src=\"get?id=1&amp;fmt=mp4\">", in + "get?id=1&fmt=mp4", ""},
+      {"<base href=\"http://cdn.test/m/\"><video src=b.mp4>", "http://cdn.test/m/b.mp4", ""},
+      {"<base href=\"../up/\"><a href=\"b.webm\">", "http://site.test/up/b.webm", ""},
+      {"<video src=\"blob:http://site.test/1\"><source src=\"data:video/mp4;base64,AA\"></video>"
+       "<meta property=og:video content=\"javascript:a.mp4\"><a href=\"ftp://f/a.mp4\">"
+       "<a href=\"r.mp4\">", in + "r.mp4", ""},
+      {"<title>About</title><p>No video <a href=\"about.html\">here</a>", "", "About"},
+      // Too deep for the parser to read in a moment: not parsed at all.
+      {[] { std::string deep; for (int i = 0; i < 100000; ++i) deep += "<div>"; return deep; }() +
+       "<video src=v.mp4>", "", ""},
+  };
+  // clang-format on
+  for (const auto& [html, link, title] : cases) {
+    PageVideo found = FindPageVideo(html, page);
+    EXPECT_EQ(found.link, link) << html.substr(0, 200);
+    EXPECT_EQ(found.title, title) << html.substr(0, 200);
+  }
+}
+
+TEST(GeneralRule, TakesAnAddressForTheVideoByItsMediaType) {
+  // clang-format off
+  const std::tuple<const char*, const char*, bool> cases[] = {
+      {"video/mp4", "/watch", true}, {"audio/mpeg", "/a", true},
+      {"application/x-mpegURL", "/live", true}, {"application/octet-stream", "/v/c.WebM", true},
+      {"application/octet-stream", "/v/c.mp4/", false}, {"text/html", "/c.mp4", false}};
+  // clang-format on
+  for (auto [type, path, media] : cases) {
+    EXPECT_EQ(IsMediaAnswer(type, path), media) << type << path;
   }
 }
 

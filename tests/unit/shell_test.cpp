@@ -53,13 +53,15 @@ TEST_F(ShellTest, StartsUpInOrderAndStartsTheWatcherOnlyWhenMonitoring) {
                 "files from google,youtube,iFilm and other 9 video sharing sites to your PC.",
           "Shell.Launch " + Watcher() + " 4242", var + "autoToDownloadList_CB=1",
           var + "Download_CB=1", var + "Convert_CB=1",
-          var + "download_dir=" + Home() + "/Downloaded Videos", "Window.StartHook"}));
+          var + "download_dir=" + Home() + "/Downloaded Videos", var + "anySite_CB=0",
+          "Window.StartHook"}));
   EXPECT_FALSE(fs::exists(HiveFile())) << "loading writes nothing";
-  SaveSettings(reg_, {"/srv/v", false});
-  EXPECT_EQ(Get(kUrlMonValue, kSettingsKey), "False");
+  SaveSettings(reg_, {"/srv/v", false, true});
+  EXPECT_EQ(Get(kUrlMonValue, kSettingsKey) + Get(kAnySiteValue, kSettingsKey), "False1");
   Restart();
-  EXPECT_EQ(Only(startUp_, {"Shell.", var + "auto", var + "download_dir"}),
-            (EventLog{var + "autoToDownloadList_CB=0", var + "download_dir=/srv/v"}));
+  EXPECT_EQ(Only(startUp_, {"Shell.", var + "auto", var + "download_dir", var + "anySite"}),
+            (EventLog{var + "autoToDownloadList_CB=0", var + "download_dir=/srv/v",
+                      var + "anySite_CB=1"}));
 }
 
 TEST_F(ShellTest, EveryWayOutStopsTheWatcherAndAsksOnlyAboutARunThatRuns) {

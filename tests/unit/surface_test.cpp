@@ -64,7 +64,8 @@ TEST_F(SurfaceTest, EachCommandRunsItsOwnOperationAndOnlyByItsExactName) {
       {"IDC_FS_moveDown", {}, "A C B ", "-"}, {"ID_FS_clearComplete", {}, "B C ", "-"},
       {"ID_FS_downloadBrowse", browse, "A B C ", "True"},
       {"ID_FS_autoDownloadCheck", {"Shell.Launch " + Watcher() + " 4242"}, "A B C ", "True"},
-      {"ID_FS_autoDownloadUncheck", {exit}, "A B C ", "False"}};
+      {"ID_FS_autoDownloadUncheck", {exit}, "A B C ", "False"},
+      {"ID_FS_anySiteCheck", {}, "A B C ", "True"}, {"ID_FS_anySiteUncheck", {}, "A B C ", "True"}};
   // clang-format on
   for (const auto& [command, expected, list, monitoring] : cases) {
     SCOPED_TRACE(command);
@@ -77,6 +78,9 @@ TEST_F(SurfaceTest, EachCommandRunsItsOwnOperationAndOnlyByItsExactName) {
     EXPECT_EQ(shown, list);
     EXPECT_EQ(fakes_->grid.RowCount(), frm_->List().Count());
     EXPECT_EQ(Saved(kUrlMonValue), monitoring);
+    if (std::string(command).starts_with("ID_FS_anySite")) {
+      EXPECT_EQ(Saved(kAnySiteValue), std::string(command).ends_with("Check") ? "1" : "0");
+    }
     std::string lower = command;
     for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
     for (const std::string& other : {lower, std::string(command) + " ", std::string("IDC_FS_")}) {

@@ -73,7 +73,7 @@ int Resolve(const GetOptions& options) {
   for (const std::string& address : options.addresses) {
     std::string link = link_results::kNotFetched;
     if (pageFile.Usable() || GetSiteId(address) == -1) {
-      link = GetDownloadLink(address, control, state, pageFile.Path());
+      link = GetDownloadLink(address, control, state, pageFile.Path(), options.anySite);
     }
     std::printf("%s\n", EscapeControls(link).c_str());
   }
@@ -133,6 +133,7 @@ int DownloadAll(const GetOptions& options) {
   control.SetTimeouts(options.waitSeconds, options.waitSeconds);
   Settings settings;
   settings.DownloadDir = options.dir ? *options.dir : SavedDownloadDir();
+  settings.AnySite = options.anySite;
   DownloadRun run(list, display, control, settings, RunPorts{movie, tray, dialogs, network, timers},
                   PageFolder());
 
@@ -163,7 +164,7 @@ int DownloadAll(const GetOptions& options) {
 
   display.FormatDownloadGrid(true);
   std::vector<std::string> notAdded =
-      AddDownloadURLs(options.addresses, list, display, run.State());
+      AddDownloadURLs(options.addresses, list, display, run.State(), options.anySite);
   for (const std::string& address : notAdded) {
     std::fprintf(stderr, "List full: %s\n", EscapeControls(address).c_str());
   }

@@ -14,6 +14,8 @@ const char* const kGetUsage =
     "\n"
     "  -d, --dir DIR    download folder (default: the program's saved download folder)\n"
     "  -q, --quiet      no progress display\n"
+    "  -a, --any-site   also try pages of sites without a rule of their own, and\n"
+    "                   addresses of video files (for this run only)\n"
     "  -w, --wait SECS  how long to wait on a server (default 60): for a connection,\n"
     "                   for a whole page or HEAD answer, and for every SECS bytes\n"
     "                   of a video\n"
@@ -74,6 +76,8 @@ std::optional<GetOptions> ParseGetOptions(const std::vector<std::string>& args,
       return options;
     } else if (arg == "-q" || arg == "--quiet") {
       options.quiet = true;
+    } else if (arg == "-a" || arg == "--any-site") {
+      options.anySite = true;
     } else if (arg == "-d" || arg == "--dir") {
       if (i + 1 >= args.size()) {
         error = arg + " needs a folder";

@@ -12,6 +12,8 @@ struct GetOptions {
   GetMode mode = GetMode::Download;
   std::optional<std::string> dir;
   bool quiet = false;
+  // "Other sites" for this run: pages of any site are tried.
+  bool anySite = false;
   // How long a wait on a server may last (Download::SetTimeouts).
   long waitSeconds = 60;
   // How often a transfer that failed in a way that may pass is tried again.
