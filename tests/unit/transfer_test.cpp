@@ -53,6 +53,7 @@ TEST(Resume, TheKeptBytesGoOnOnlyWithTheirOwnRest) {
       {416, "Content-Range: bytes */3000", whole, V::kAlreadyWhole},
       {416, "", whole, V::kAlreadyWhole},
       {416, "Content-Range: bytes */5000", whole, V::kAskAgain},
+      {416, "", kept, V::kAskAgain},
       {416, "Content-Range: bytes */1200", untotalled, V::kAskAgain},
       {503, "", kept, V::kKeepAsIs},
       {206, "Content-Range: bytes 0-9/10", kNone, V::kUnasked},
