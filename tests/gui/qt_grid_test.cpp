@@ -25,7 +25,7 @@ class GridTest : public testing::Desktop {
 };
 
 TEST_F(GridTest, ListCommandsTakeWhatIsShownSelected) {
-  enum Act { kAll, kClick, kCtrl, kShift, kEscape, kHeader };
+  enum Act { kAll, kClick, kCtrl, kShift, kCtrlShift, kEscape, kHeader };
   struct Step {
     Act act;
     int row = 0, column = kColFileName;
@@ -42,13 +42,18 @@ TEST_F(GridTest, ListCommandsTakeWhatIsShownSelected) {
       {"select all, ctrl-click", {{kAll}, {kCtrl, 1}}, {0, 2, 3, 4}, "2"},
       {"select all, ctrl-click twice", {{kAll}, {kCtrl, 1}, {kCtrl, 1}}, {0, 1, 2, 3, 4}, ""},
       {"click, select all, shift-click", {{kClick}, {kAll}, {kShift, 2}}, {0, 1, 2}, "45"},
+      {"select all, ctrl-click, ctrl-shift-click",
+       {{kAll}, {kCtrl, 1}, {kCtrlShift, 1}},
+       {0, 1, 2, 3, 4},
+       ""},
       {"select all, escape", {{kAll}, {kEscape}}, {}, "12345"},
       {"a click on a header", {{kHeader, 0, kColVideoUrl}}, {}, "12345"},
       {"ctrl-clicks, inert cells", {{kCtrl, 1, kColFileSize}, {kCtrl, 3, kColId}}, {1, 3}, "135"},
       {"4th before 2nd, up", {{kCtrl, 3, kColId}, {kCtrl, 1, kColStatus}}, {1, 3}, "12435", true},
   };
   QHeaderView& header = *View().horizontalHeader();
-  const Qt::KeyboardModifiers keys[] = {{}, {}, Qt::ControlModifier, Qt::ShiftModifier};
+  const Qt::KeyboardModifiers keys[] = {
+      {}, {}, Qt::ControlModifier, Qt::ShiftModifier, Qt::ControlModifier | Qt::ShiftModifier};
   const QColor selected = View().palette().color(QPalette::Highlight);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -57,7 +62,7 @@ TEST_F(GridTest, ListCommandsTakeWhatIsShownSelected) {
       QPoint inHeader(header.sectionViewportPosition(s.column) + 10, header.height() / 2);
       if (s.act == kAll) frm_->Display().SelectAllItems();
       QPoint inCell = Cell(s.row, s.column).center();
-      if (s.act >= kClick && s.act <= kShift)
+      if (s.act >= kClick && s.act <= kCtrlShift)
         QTest::mouseClick(View().viewport(), Qt::LeftButton, keys[s.act], inCell);
       if (s.act == kEscape) QTest::keyClick(&View(), Qt::Key_Escape);
       if (s.act == kHeader) QTest::mouseClick(header.viewport(), Qt::LeftButton, {}, inHeader);
