@@ -24,6 +24,8 @@ Item {
     property string startDownload: "1"
     property string downloadBtn: "1"
     property string downloadTab: "1"
+    // The footer's line while a run goes: item, speed, time left.
+    property string progressTxt: ""
 
     // The page on show: "home", "downloads" or "about".
     property string page: "home"
@@ -858,7 +860,9 @@ Item {
             anchors.right: parent.right
             anchors.rightMargin: 25
             anchors.verticalCenter: parent.verticalCenter
-            text: root.running ? "Downloading..." : root.aboutTxt.split(/\r?\n/)[0]
+            objectName: "footerLine"
+            text: !root.running ? root.aboutTxt.split(/\r?\n/)[0]
+                  : root.progressTxt !== "" ? root.progressTxt : "Downloading..."
             color: root.running ? root.mintDark : root.muted
             font.pixelSize: 12
             font.bold: root.running
