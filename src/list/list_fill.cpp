@@ -136,6 +136,7 @@ void ListDisplay::CopyItem(const DownloadItem& item, DisplayRow& row) {
   row.Status = item.Status;
   row.FileSize = item.FileSize;
   row.Key = item.Key;
+  row.Reason = item.Reason;
 }
 
 std::shared_ptr<DisplayCopy> ListDisplay::BuildCopy() {

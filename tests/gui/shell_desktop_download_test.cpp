@@ -78,5 +78,44 @@ TEST_F(DesktopDownloadTest, TypedAddressIsSavedWithItsProgressShownAsABar) {
   EXPECT_TRUE(saved.open(QIODevice::ReadOnly) && saved.readAll().toStdString() == video);
 }
 
+// Each failure keeps "ERROR" as its status and tells why as the cell's tooltip.
+TEST_F(DesktopDownloadTest, AFailedItemTellsWhyInItsStatusTooltip) {
+  test::ScriptedServer server;
+  const std::tuple<const char*, test::Response, const char*> cases[] = {
+      {"gone", test::Response::WithStatus("HTTP/1.1 404 Not Found", "gone"), "HTTP 404 Not Found"},
+      {"stalled",
+       test::Response::Head("HTTP/1.1 200 OK", {{"Content-Length", "40000"}})
+           .Send(std::string(4096, 'v'))
+           .Hold(),
+       "Server sent nothing for 1 s"},
+  };
+  for (const auto& [name, video, reason] : cases) {
+    const std::string file = "/media/" + std::string(name) + ".flv";
+    server.Route("/angryalien.com/" + std::string(name),
+                 test::Response::Ok("<embed src=\"" + server.Url(file) + "\" />"));
+    server.Route(file, video);
+    server.RouteHead(file, test::Response::Head("HTTP/1.1 200 OK", {{"Content-Length", "40000"}}));
+  }
+  server.RouteHead("/media/gone.flv", test::Response::WithStatus("HTTP/1.1 404 Not Found", ""));
+  CRegister().REGSaveSetting(kHkeyCurrentUser, kSettingsKey, kDownloadDirValue,
+                             Path("videos").toStdString());
+  Start();
+  OpenDownloadsPage();
+  for (const auto& [name, video, reason] : cases)
+    Add(server.Url("/angryalien.com/" + std::string(name)));
+  frm_->Control().SetTimeouts(1, 1);
+  frm_->Run().SetRetries(0);
+  frm_->Run().cmdStartDownload_Click();
+  for (int row = 0; row < 2; ++row) {
+    const char* reason = std::get<2>(cases[row]);
+    EXPECT_EQ(Grid().CellText(row, kColStatus), "ERROR") << reason;
+    QRect cell = Grid().View().visualRect(Grid().Model().index(row, kColStatus));
+    QHelpEvent help(QEvent::ToolTip, cell.center(),
+                    Grid().View().viewport()->mapToGlobal(cell.center()));
+    QApplication::sendEvent(Grid().View().viewport(), &help);
+    EXPECT_EQ(QToolTip::text().toStdString(), reason);
+  }
+}
+
 }  // namespace
 }  // namespace reelcatch
