@@ -1,7 +1,8 @@
 // The face of Reelcatch's main window. The program sets and reads the root's
 // string properties and receives every button press as fsCommand(name, args).
 // The download list is not drawn here: the program lays its grid over the
-// rectangle at 40, 220 (575 x 178) on the downloads page.
+// rectangle at 40, 220 (575 x 178) on the downloads page, grown by as much
+// as the window is larger than 640 x 550.
 import QtQuick
 import QtQuick.Controls.Basic
 
@@ -31,6 +32,10 @@ Item {
     property string page: "home"
 
     readonly property bool running: downloadTab === "0"
+
+    // How much larger than its smallest size the window is: the list takes it.
+    readonly property int extraWidth: Math.max(0, width - 640)
+    readonly property int extraHeight: Math.max(0, height - 550)
 
     // Colours, matched to the download list's.
     readonly property color navy: "#1b4a69"
@@ -555,7 +560,7 @@ Item {
             objectName: "addressField"
             x: 40
             y: 96
-            width: 455
+            width: 455 + root.extraWidth
             height: 36
             text: root.video_url
             placeholderText: "https://www.youtube.com/watch?v=..."
@@ -576,7 +581,7 @@ Item {
 
         PushButton {
             objectName: "addButton"
-            x: 503
+            x: 503 + root.extraWidth
             y: 97
             width: 112
             label: "Add"
@@ -669,8 +674,8 @@ Item {
         Rectangle {
             x: 36
             y: 216
-            width: 583
-            height: 186
+            width: 583 + root.extraWidth
+            height: 186 + root.extraHeight
             radius: 6
             color: "#e8ebee"
             border.color: "#c9d4dc"
@@ -678,7 +683,7 @@ Item {
 
         Text {
             x: 40
-            y: 416
+            y: 416 + root.extraHeight
             text: "SAVE VIDEOS TO"
             color: root.muted
             font.pixelSize: 11
@@ -687,8 +692,8 @@ Item {
         }
         Rectangle {
             x: 40
-            y: 434
-            width: 455
+            y: 434 + root.extraHeight
+            width: 455 + root.extraWidth
             height: 34
             radius: 6
             color: root.card
@@ -711,8 +716,8 @@ Item {
         }
         PushButton {
             objectName: "browseButton"
-            x: 503
-            y: 434
+            x: 503 + root.extraWidth
+            y: 434 + root.extraHeight
             width: 112
             label: "Change..."
             tone: root.blue
@@ -725,7 +730,7 @@ Item {
             id: watchSwitch
             objectName: "watchSwitch"
             x: 40
-            y: 482
+            y: 482 + root.extraHeight
             width: 420
             height: 26
             readonly property bool on: root.autoToDownloadList_CB === "1"
@@ -832,7 +837,7 @@ Item {
     // ---- footer ----------------------------------------------------------
 
     Rectangle {
-        y: 522
+        y: 522 + root.extraHeight
         width: parent.width
         height: 28
         color: "#e9e8e6"

@@ -190,6 +190,10 @@ void ListDisplay::LocateCurrentRow(uint64_t key, int hint) {
   }
 }
 
+void ListDisplay::ShowCurrentRow(bool evenIfScrolled) {
+  if (currentRow_ && *currentRow_ < grid_.RowCount()) grid_.ShowRow(*currentRow_, evenIfScrolled);
+}
+
 void ListDisplay::WriteCurrentRowStatus(const std::string& status) {
   if (!currentRow_) return;
   // The next refill shows the list's own status there again.

@@ -173,6 +173,7 @@ bool DownloadRun::StartDownloading() {
 
   int position = 0;
   bool transferred = false;
+  firstItemOfRun_ = true;
   while (list_.Exists(position)) {
     if (!transferred && list_.At(position).Key > lastKeyAtStart) break;
     Outcome outcome = WorkOnItem(position);
@@ -215,6 +216,8 @@ DownloadRun::Outcome DownloadRun::WorkOnItem(int position) {
   // Once the face shows the run's progress, it follows every item.
   if (!shownProgress_.empty()) ShowRunProgress();
   LocateCurrentRow();
+  // The list follows the run; a new run brings its first item back into view.
+  display_.ShowCurrentRow(std::exchange(firstItemOfRun_, false));
   std::string link = PrepareItem(state_.CurrentIndex);
   display_.FillDownloadList();
   if (state_.CancelRequested) {

@@ -169,6 +169,7 @@ class DownloadRun : public DownloadEvents {
   // Runs while a video transfers, so that a quiet server shows as slowing.
   std::unique_ptr<Timer> tmrRate_;
   std::string shownProgress_;
+  bool firstItemOfRun_ = false;
   // The files finished in this program's lifetime, by folder and name.
   std::set<std::pair<FolderIdentity, std::string>> finished_;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,14 @@ namespace reelcatch {
 inline constexpr const char* kSettingsKey = "Software\\Orvalis Reelcatch\\Settings";
 inline constexpr const char* kDownloadDirValue = "Download Dir";
 inline constexpr const char* kUrlMonValue = "URL Mon";
+// The main window's size as the user left it, "width x height" in pixels.
+inline constexpr const char* kWindowSizeValue = "Window Size";
+
+struct WindowSize {
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const WindowSize&, const WindowSize&) = default;
+};
 
 // "Downloaded Videos" in the user's home folder.
 std::string DefaultDownloadDir();
@@ -39,5 +48,8 @@ void LoadSettings(CRegister& reg, Settings& settings, Movie& movie,
 // Writes both settings; a failed write keeps the stored value.
 void SaveSettings(CRegister& reg, const Settings& settings);
 void SendSettingsToMovie(const Settings& settings, Movie& movie);
+// The kept window size; none when none is kept or it does not read as one.
+std::optional<WindowSize> ReadWindowSize(CRegister& reg);
+void SaveWindowSize(CRegister& reg, WindowSize size);
 
 }  // namespace reelcatch

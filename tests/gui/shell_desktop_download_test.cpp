@@ -117,5 +117,25 @@ TEST_F(DesktopDownloadTest, AFailedItemTellsWhyInItsStatusTooltip) {
   }
 }
 
+// The list follows the run to the item it works on, unless the user scrolled meanwhile.
+TEST_F(DesktopDownloadTest, TheListFollowsTheRunningItemUntilTheUserScrolls) {
+  Start();
+  for (int i = 0; i < 40; ++i) Add("http://127.0.0.1:1/youtube.com/watch?v=" + std::to_string(i));
+  OpenDownloadsPage();
+  QScrollBar* bar = Grid().View().verticalScrollBar();
+  for (bool userScrolls : {false, true}) {
+    for (int i = 0; i < 40; ++i) frm_->List().Edit(i).Status = i < 20 ? "Complete" : "Waiting";
+    frm_->Display().RebuildDownloadList();
+    bar->setValue(0);
+    frm_->Run().SetStatusObserver([&](int position) {
+      if (userScrolls && position == 30) bar->triggerAction(QAbstractSlider::SliderToMinimum);
+    });
+    frm_->Run().cmdStartDownload_Click();
+    QRect last = Grid().View().visualRect(Grid().Model().index(39, 0));
+    EXPECT_EQ(Grid().View().viewport()->rect().contains(last), !userScrolls);
+    EXPECT_EQ(bar->value(), userScrolls ? 0 : bar->maximum());
+  }
+}
+
 }  // namespace
 }  // namespace reelcatch
