@@ -1,7 +1,8 @@
 // The face of Reelcatch's main window. The program sets and reads the root's
 // string properties and receives every button press as fsCommand(name, args).
 // The download list is not drawn here: the program lays its grid over the
-// rectangle at 40, 220 (575 x 178) on the downloads page.
+// rectangle at 40, 220 (575 x 178) on the downloads page, grown by as much
+// as the window is larger than 640 x 550.
 import QtQuick
 import QtQuick.Controls.Basic
 
@@ -25,11 +26,17 @@ Item {
     property string startDownload: "1"
     property string downloadBtn: "1"
     property string downloadTab: "1"
+    // The footer's line while a run goes: item, speed, time left.
+    property string progressTxt: ""
 
     // The page on show: "home", "downloads" or "about".
     property string page: "home"
 
     readonly property bool running: downloadTab === "0"
+
+    // How much larger than its smallest size the window is: the list takes it.
+    readonly property int extraWidth: Math.max(0, width - 640)
+    readonly property int extraHeight: Math.max(0, height - 550)
 
     // Colours, matched to the download list's.
     readonly property color navy: "#1b4a69"
@@ -592,7 +599,7 @@ Item {
             objectName: "addressField"
             x: 40
             y: 96
-            width: 455
+            width: 455 + root.extraWidth
             height: 36
             text: root.video_url
             placeholderText: "https://www.youtube.com/watch?v=..."
@@ -613,7 +620,7 @@ Item {
 
         PushButton {
             objectName: "addButton"
-            x: 503
+            x: 503 + root.extraWidth
             y: 97
             width: 112
             label: "Add"
@@ -706,8 +713,8 @@ Item {
         Rectangle {
             x: 36
             y: 216
-            width: 583
-            height: 186
+            width: 583 + root.extraWidth
+            height: 186 + root.extraHeight
             radius: 6
             color: "#e8ebee"
             border.color: "#c9d4dc"
@@ -715,7 +722,7 @@ Item {
 
         Text {
             x: 40
-            y: 416
+            y: 416 + root.extraHeight
             text: "SAVE VIDEOS TO"
             color: root.muted
             font.pixelSize: 11
@@ -724,8 +731,8 @@ Item {
         }
         Rectangle {
             x: 40
-            y: 434
-            width: 455
+            y: 434 + root.extraHeight
+            width: 455 + root.extraWidth
             height: 34
             radius: 6
             color: root.card
@@ -748,8 +755,8 @@ Item {
         }
         PushButton {
             objectName: "browseButton"
-            x: 503
-            y: 434
+            x: 503 + root.extraWidth
+            y: 434 + root.extraHeight
             width: 112
             label: "Change..."
             tone: root.blue
@@ -761,7 +768,7 @@ Item {
         SwitchRow {
             objectName: "watchSwitch"
             x: 40
-            y: 482
+            y: 482 + root.extraHeight
             width: 330
             on: root.autoToDownloadList_CB === "1"
             label: "Add video addresses I copy to the clipboard"
@@ -773,7 +780,7 @@ Item {
         SwitchRow {
             objectName: "anySiteSwitch"
             x: 385
-            y: 482
+            y: 482 + root.extraHeight
             width: 230
             on: root.anySite_CB === "1"
             label: "Also try pages of other sites"
@@ -851,7 +858,7 @@ Item {
     // ---- footer ----------------------------------------------------------
 
     Rectangle {
-        y: 522
+        y: 522 + root.extraHeight
         width: parent.width
         height: 28
         color: "#e9e8e6"
@@ -879,7 +886,9 @@ Item {
             anchors.right: parent.right
             anchors.rightMargin: 25
             anchors.verticalCenter: parent.verticalCenter
-            text: root.running ? "Downloading..." : root.aboutTxt.split(/\r?\n/)[0]
+            objectName: "footerLine"
+            text: !root.running ? root.aboutTxt.split(/\r?\n/)[0]
+                  : root.progressTxt !== "" ? root.progressTxt : "Downloading..."
             color: root.running ? root.mintDark : root.muted
             font.pixelSize: 12
             font.bold: root.running

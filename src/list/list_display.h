@@ -43,6 +43,8 @@ class ListDisplay : public GridEvents {
   // hint, the row where it likely is, makes the usual case cheap.
   void LocateCurrentRow(uint64_t key, int hint = -1);
   std::optional<int> CurrentRow() const { return currentRow_; }
+  // Scrolls the current row into view (see Grid::ShowRow).
+  void ShowCurrentRow(bool evenIfScrolled);
   // Writes a status straight into the current row's Status cell, if any.
   void WriteCurrentRowStatus(const std::string& status);
 

@@ -136,6 +136,7 @@ void ListDisplay::CopyItem(const DownloadItem& item, DisplayRow& row) {
   row.Status = item.Status;
   row.FileSize = item.FileSize;
   row.Key = item.Key;
+  row.Reason = item.Reason;
 }
 
 std::shared_ptr<DisplayCopy> ListDisplay::BuildCopy() {
@@ -187,6 +188,10 @@ void ListDisplay::LocateCurrentRow(uint64_t key, int hint) {
       return;
     }
   }
+}
+
+void ListDisplay::ShowCurrentRow(bool evenIfScrolled) {
+  if (currentRow_ && *currentRow_ < grid_.RowCount()) grid_.ShowRow(*currentRow_, evenIfScrolled);
 }
 
 void ListDisplay::WriteCurrentRowStatus(const std::string& status) {

@@ -15,6 +15,8 @@ struct DisplayRow {
   std::string FileSize;
   // The Key of the item this row was read from; not shown.
   uint64_t Key = 0;
+  // Why the item failed; shown only when asked for, the status stays "ERROR".
+  std::string Reason;
 };
 
 // Display widths of the text fields, in characters.

@@ -98,6 +98,12 @@ class Grid {
 
   // Scrolls the rows by one: action 1 towards the end, 0 towards the start.
   virtual void ScrollRows(int action) = 0;
+  // Brings the row into view, unless the user has scrolled since the last
+  // time and evenIfScrolled is false.
+  virtual void ShowRow(int row, bool evenIfScrolled) {
+    (void)row;
+    (void)evenIfScrolled;
+  }
 };
 
 }  // namespace reelcatch

@@ -8,7 +8,13 @@ namespace reelcatch {
 class Window {
  public:
   virtual ~Window() = default;
+  // The window's size, also its smallest: the user may make it larger.
   virtual void SetSize(int width, int height) = 0;
+  // A size the user gave the window before, never below the smallest.
+  virtual void Resize(int width, int height) {
+    (void)width;
+    (void)height;
+  }
   virtual void Show() = 0;
   virtual void Hide() = 0;
   virtual bool IsVisible() const = 0;

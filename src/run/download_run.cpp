@@ -22,6 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kStartDelayMs = 200;
+constexpr int kRateEveryMs = 1000;
 constexpr const char* kPartSuffix = ".part";
 
 constexpr const char* kEmptyListText = "Please add video URL's first.";
@@ -72,6 +73,12 @@ DownloadRun::DownloadRun(DownloadList& list, ListDisplay& display, Download& con
       pageFolder_(std::move(pageFolder)),
       tmrDownload_(ports.timers.CreateTimer([this] { tmrDownload_Timer(); })) {
   tmrDownload_->SetInterval(kStartDelayMs);
+  tmrRate_ = ports.timers.CreateTimer([this] {
+    // Nothing arrived since the last tick: the speed falls.
+    rate_.NoteQuiet(TransferRate::Clock::now());
+    ShowRunProgress();
+  });
+  tmrRate_->SetInterval(kRateEveryMs);
   control_.SetEvents(this);
   // The run's stop ends whatever the control waits for: a page, a HEAD or
   // a video.
@@ -166,6 +173,7 @@ bool DownloadRun::StartDownloading() {
 
   int position = 0;
   bool transferred = false;
+  firstItemOfRun_ = true;
   while (list_.Exists(position)) {
     if (!transferred && list_.At(position).Key > lastKeyAtStart) break;
     Outcome outcome = WorkOnItem(position);
@@ -179,6 +187,7 @@ bool DownloadRun::StartDownloading() {
   pageFile_.Remove();
   state_.Downloading = false;
   state_.CurrentKey = 0;
+  ShowRunProgress();
   return true;
 }
 
@@ -204,7 +213,11 @@ DownloadRun::Outcome DownloadRun::WorkOnItem(int position) {
   }
   SetCurrentItem(position);
   list_.Edit(position).Reason.clear();
+  // Once the face shows the run's progress, it follows every item.
+  if (!shownProgress_.empty()) ShowRunProgress();
   LocateCurrentRow();
+  // The list follows the run; a new run brings its first item back into view.
+  display_.ShowCurrentRow(std::exchange(firstItemOfRun_, false));
   std::string link = PrepareItem(state_.CurrentIndex);
   display_.FillDownloadList();
   if (state_.CancelRequested) {
@@ -234,6 +247,7 @@ DownloadRun::Outcome DownloadRun::TransferItem(int position, const std::string& 
   }
   std::string path = (fs::path(settings_.DownloadDir) / part.Name()).string();
   bool completed = Transfer(part, path, link);
+  EndTransferProgress();
   // The partial file goes with this item.
   control_.SetLocalFile(path);
   if (state_.CancelRequested) {
@@ -271,6 +285,8 @@ bool DownloadRun::Transfer(PartFile& part, const std::string& path, std::string 
                           [&part](const BodyStart& start) { return part.OpenForWriting(start); });
     control_.SetResumeFrom(part.Resumable());
     LocateCurrentRow();
+    // What a resumed file held already is no speed of this transfer's.
+    rate_.Restart();
     // A stop confirmed while nothing was being transferred must not be lost
     // to the transfer's own fresh start.
     bool completed = !state_.CancelRequested && control_.StartDownload();

@@ -19,6 +19,7 @@
 #include "resolve/run_state.h"
 #include "run/download_folder.h"
 #include "run/settings.h"
+#include "run/transfer_rate.h"
 #include "transfer/download.h"
 
 namespace reelcatch {
@@ -44,6 +45,9 @@ inline constexpr const char* kCouldNotWrite = "Could not write file: ";
 inline constexpr const char* kInUse = "in use by another download";
 inline constexpr const char* kNoPageFile = "No private place for the page file: ";
 }  // namespace reasons
+
+// Between the parts of the run's progress line: a middle dot.
+inline constexpr const char* kProgressSeparator = " \xC2\xB7 ";
 
 // What the run needs from the window around it.
 struct RunPorts {
@@ -96,6 +100,10 @@ class DownloadRun : public DownloadEvents {
   const RunState& State() const { return state_; }
   const std::string& StartButtonCaption() const { return buttonCaption_; }
   Timer& DownloadTimer() { return *tmrDownload_; }
+  // The running transfer's speed and, with a known size, the time it still
+  // needs ("12.4 MB/s · 1:05 left"), the two apart by separator; empty
+  // before the speed is known.
+  std::string RateText(const std::string& separator = kProgressSeparator) const;
   // Re-finds the running item's grid row (after the list was rebuilt).
   void LocateCurrentRow();
   // For a program that ends in the middle of a run, without unwinding.
@@ -134,6 +142,13 @@ class DownloadRun : public DownloadEvents {
   void SetCurrentItem(int position);
   // The user removed an item: the one being worked on stops at once.
   void ItemRemoved(uint64_t key);
+  // A video's bytes arrived: the meter takes note, and the face shows the
+  // run's progress line from the first of them on.
+  void NoteTransferProgress();
+  void EndTransferProgress();
+  // Sets the face's progress line ("Downloading 3 of 12 · 12.4 MB/s · 1:05
+  // left") when it changed; empty when no run goes.
+  void ShowRunProgress();
 
   DownloadList& list_;
   ListDisplay& display_;
@@ -150,6 +165,11 @@ class DownloadRun : public DownloadEvents {
   // Why the HEAD of the running item's video failed; empty when it did not.
   std::string headFailure_;
   std::function<void(int)> statusObserver_;
+  TransferRate rate_;
+  // Runs while a video transfers, so that a quiet server shows as slowing.
+  std::unique_ptr<Timer> tmrRate_;
+  std::string shownProgress_;
+  bool firstItemOfRun_ = false;
   // The files finished in this program's lifetime, by folder and name.
   std::set<std::pair<FolderIdentity, std::string>> finished_;
 };

@@ -18,6 +18,7 @@ void DownloadRun::DownloadProgress(int64_t& lProgress) {
     display_.FillDownloadList();
     return;
   }
+  NoteTransferProgress();
   if (list_.At(position).FileSize == "0") {
     WriteStatus(FormatFileSize(static_cast<float>(lProgress)) + "so far..", true);
   } else {

@@ -17,6 +17,9 @@ namespace reelcatch {
 
 namespace {
 
+// The window's size at start, and its smallest.
+constexpr WindowSize kWindowSize{640, 550};
+
 constexpr int kEndDelayMs = 200;
 
 std::string AboutText() {
@@ -62,13 +65,15 @@ void FrmMain::Form_Load() {
   // The site box's "Auto" entry is the only one; nothing reads it.
   InitMainWindow();
   LoadSettings(*register_, settings_, ports_.movie, [this](bool on) { Monitor(on); });
+  keptSize_ = ReadWindowSize(*register_);
+  if (keptSize_) ports_.window.Resize(keptSize_->width, keptSize_->height);
   ports_.window.StartHook();
 }
 
 void FrmMain::InitMainWindow() {
   ports_.tray.SetTip(kProgramName);
   ports_.tray.SetInTray(true);
-  ports_.window.SetSize(640, 550);
+  ports_.window.SetSize(kWindowSize.width, kWindowSize.height);
   ports_.movie.LoadMovie(0, programDir_ + "/Main.qml");
   ports_.grid.SetGeometry(40, 220, 575, 178);
   display_.FormatDownloadGrid(true);
@@ -135,6 +140,13 @@ void FrmMain::tmrMonitor_Timer() { monitor_->tmrMonitor_Timer(); }
 
 void FrmMain::cmdBrowse_Click() { PickDownloadDir(ports_.dialogs, ports_.movie, settings_); }
 void FrmMain::SaveCurrentSettings() { SaveSettings(*register_, settings_); }
+
+void FrmMain::MainWindowResized(int width, int height) {
+  WindowSize size{width, height};
+  if (keptSize_.value_or(kWindowSize) == size) return;
+  keptSize_ = size;
+  SaveWindowSize(*register_, size);
+}
 
 void FrmMain::MainWindowWheel(int delta) { hook_.MainWindowWheel(delta); }
 void FrmMain::ScrollUp() { hook_.ScrollUp(); }

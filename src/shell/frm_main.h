@@ -8,6 +8,7 @@
 #include "list/list_display.h"
 #include "resolve/run_state.h"
 #include "run/settings.h"
+#include "shell/mod_settings.h"
 #include "shell/ports.h"
 #include "surface/window_hook.h"
 
@@ -62,6 +63,9 @@ class FrmMain {
   void cmdBrowse_Click();
   void SaveCurrentSettings();
 
+  // The user gave the window a new size: it is kept for the next start.
+  void MainWindowResized(int width, int height);
+
   // The window hook: a wheel turn over the main window.
   void MainWindowWheel(int delta);
   void ScrollUp();
@@ -89,6 +93,7 @@ class FrmMain {
   WheelScroller hook_;
   std::unique_ptr<CommandTarget> commands_;
   std::unique_ptr<ClipboardMonitor> monitor_;
+  std::optional<WindowSize> keptSize_;
 };
 
 }  // namespace reelcatch

@@ -1,5 +1,6 @@
 #include "shell/mod_settings.h"
 
+#include <charconv>
 #include <exception>
 #include <string_view>
 
@@ -108,6 +109,26 @@ void SaveSettings(CRegister& reg, const Settings& settings) {
                      settings.URLMon ? "True" : "False");
   reg.REGSaveSetting(kHkeyCurrentUser, kSettingsKey, kDownloadDirValue, settings.DownloadDir);
   reg.REGSaveSetting(kHkeyCurrentUser, kSettingsKey, kAnySiteValue, settings.AnySite ? "1" : "0");
+}
+
+std::optional<WindowSize> ReadWindowSize(CRegister& reg) {
+  // Larger than any screen is a damaged value.
+  constexpr int kLargest = 20000;
+  std::string text = reg.REGGetSetting(kHkeyCurrentUser, kSettingsKey, kWindowSizeValue, "");
+  WindowSize size;
+  const char* end = text.data() + text.size();
+  auto [x, widthError] = std::from_chars(text.data(), end, size.width);
+  if (widthError != std::errc() || x == end || *x != 'x') return std::nullopt;
+  auto [last, heightError] = std::from_chars(x + 1, end, size.height);
+  if (heightError != std::errc() || last != end) return std::nullopt;
+  if (size.width <= 0 || size.height <= 0 || size.width > kLargest || size.height > kLargest)
+    return std::nullopt;
+  return size;
+}
+
+void SaveWindowSize(CRegister& reg, WindowSize size) {
+  reg.REGSaveSetting(kHkeyCurrentUser, kSettingsKey, kWindowSizeValue,
+                     std::to_string(size.width) + "x" + std::to_string(size.height));
 }
 
 void SendSettingsToMovie(const Settings& settings, Movie& movie) {

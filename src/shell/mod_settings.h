@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,14 @@ inline constexpr const char* kDownloadDirValue = "Download Dir";
 inline constexpr const char* kUrlMonValue = "URL Mon";
 // "1" or "0"; off when missing.
 inline constexpr const char* kAnySiteValue = "Any Site";
+// The main window's size as the user left it, "width x height" in pixels.
+inline constexpr const char* kWindowSizeValue = "Window Size";
+
+struct WindowSize {
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const WindowSize&, const WindowSize&) = default;
+};
 
 // "Downloaded Videos" in the user's home folder.
 std::string DefaultDownloadDir();
@@ -41,5 +50,8 @@ void LoadSettings(CRegister& reg, Settings& settings, Movie& movie,
 // Writes the settings; a failed write keeps the stored value.
 void SaveSettings(CRegister& reg, const Settings& settings);
 void SendSettingsToMovie(const Settings& settings, Movie& movie);
+// The kept window size; none when none is kept or it does not read as one.
+std::optional<WindowSize> ReadWindowSize(CRegister& reg);
+void SaveWindowSize(CRegister& reg, WindowSize size);
 
 }  // namespace reelcatch

@@ -68,6 +68,7 @@ void Download::SetLocalFile(const std::string& path, FileOpener open) {
   state_->openLocalFile = std::move(open);
 }
 int Download::FileError() const { return state_->fileError; }
+uint64_t Download::Position() const { return state_->position; }
 const std::string& Download::RemoteFileName() const { return state_->facts.remoteFileName; }
 const std::string& Download::RemoteFileType() const { return state_->facts.remoteFileType; }
 const std::string& Download::RemoteMediaType() const { return state_->facts.mediaType; }

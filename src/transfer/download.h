@@ -85,6 +85,9 @@ class Download {
   // errno of the last transfer's failure to make or write its file; 0 when
   // the file was never at fault.
   int FileError() const;
+  // Bytes of the file the running (or last) transfer has handed on, with
+  // those a resumed file already held.
+  uint64_t Position() const;
   const std::string& RemoteFileName() const;
   const std::string& RemoteFileType() const;
   // The last HEAD answer's media type, "video/mp4"; empty when none was named.

@@ -25,6 +25,7 @@ struct DownloadState {
   std::string localFile;
   Download::FileOpener openLocalFile;
   int fileError = 0;
+  uint64_t position = 0;
   std::string url;
   std::string siteUser;
   std::string sitePassword;

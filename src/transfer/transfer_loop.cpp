@@ -417,6 +417,7 @@ bool TransferLoop::HandOn(bool toTheEnd) {
 bool TransferLoop::ReportRead(size_t size) {
   reported_ += size;
   total_ += static_cast<int64_t>(size);
+  state_.position = static_cast<uint64_t>(total_);
   state_.RaiseProgress(ProgressValue(total_, state_.facts.fileSize));
   yielder_.Yield();
   if (Stopping()) {
@@ -524,6 +525,7 @@ bool DownloadState::StartDownload() {
   mayPassOnRetry = false;
   retryAfter.reset();
   fileError = 0;
+  position = 0;
   loop.DoEvents();
   OpenSessionIfNeeded();
   loop.DoEvents();

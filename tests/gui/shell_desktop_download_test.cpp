@@ -33,6 +33,9 @@ TEST_F(DesktopDownloadTest, TypedAddressIsSavedWithItsProgressShownAsABar) {
 
   // The run holds the event loop until it ends: the checks come from a timer.
   std::vector<std::string> shown;
+  bool footerTold = false;
+  const QRegularExpression footerRate(
+      QStringLiteral("^Downloading 1 of 1 \u00b7 [0-9.]+ K?B/s \u00b7 0:[0-5][0-9] left$"));
   QTimer observer;
   QObject::connect(&observer, &QTimer::timeout, [&] {
     std::string status = Grid().CellText(0, kColStatus);
@@ -51,6 +54,10 @@ TEST_F(DesktopDownloadTest, TypedAddressIsSavedWithItsProgressShownAsABar) {
         textOverBar |= screen.pixelColor(x, y).lightness() > 200;
     EXPECT_TRUE(textOverBar) << status;
     EXPECT_EQ(Tray().DownloadCaption(), captions::kStop);
+    // Half-way the server holds back until the footer tells speed and time left.
+    QString footer =
+        Face().rootObject()->findChild<QQuickItem*>("footerLine")->property("text").toString();
+    if (shown.size() == 1 && !(footerTold = footerRate.match(footer).hasMatch())) return;
     shown.push_back(status);
     // scripts/screenshot takes its picture here.
     if (shown.size() == 2 && qEnvironmentVariableIsSet("REELCATCH_SCREENSHOT"))
@@ -64,9 +71,57 @@ TEST_F(DesktopDownloadTest, TypedAddressIsSavedWithItsProgressShownAsABar) {
   Click("startButton");
   ASSERT_TRUE(QTest::qWaitFor([&] { return frm_->List().At(0).Status == "Complete"; }, 60000));
   EXPECT_GE(shown.size(), 3u) << "progress shown: " << ::testing::PrintToString(shown);
+  EXPECT_TRUE(footerTold) << "the footer never told the speed";
   EXPECT_EQ(Grid().CellText(0, kColFileSize), "39.1 KB");
   QFile saved(Path("videos/slow.flv"));
   EXPECT_TRUE(saved.open(QIODevice::ReadOnly) && saved.readAll().toStdString() == video);
+}
+
+// Each failure keeps "ERROR" as its status and tells why as the cell's tooltip.
+TEST_F(DesktopDownloadTest, AFailedItemTellsWhyInItsStatusTooltip) {
+  test::ScriptedServer server;
+  const std::pair<test::Response, const char*> cases[] = {
+      {test::Response::WithStatus("HTTP/1.1 404 Not Found", ""), "HTTP 404 Not Found"},
+      {test::Response::Head("HTTP/1.1 200 OK", {{"Content-Length", "9000"}}).Send("v").Hold(),
+       "Server sent nothing for 1 s"}};
+  Start();
+  for (size_t row = 0; row < std::size(cases); ++row) {
+    std::string page = "/angryalien.com/" + std::to_string(row), file = page + ".flv";
+    server.Route(page, test::Response::Ok("<embed src=\"" + server.Url(file) + "\" />"));
+    server.Route(file, cases[row].first);
+    Add(server.Url(page));
+  }
+  frm_->Control().SetTimeouts(1, 1);
+  frm_->Run().SetRetries(0);
+  frm_->Run().cmdStartDownload_Click();
+  OpenDownloadsPage();
+  for (int row = 0; row < 2; ++row) {
+    EXPECT_EQ(Grid().CellText(row, kColStatus), "ERROR");
+    QPoint at = Grid().View().visualRect(Grid().Model().index(row, kColStatus)).center();
+    QHelpEvent help(QEvent::ToolTip, at, Grid().View().viewport()->mapToGlobal(at));
+    QApplication::sendEvent(Grid().View().viewport(), &help);
+    EXPECT_EQ(QToolTip::text().toStdString(), cases[row].second);
+  }
+}
+
+// The list follows the run to the item it works on, unless the user scrolled meanwhile.
+TEST_F(DesktopDownloadTest, TheListFollowsTheRunningItemUntilTheUserScrolls) {
+  Start();
+  for (int i = 0; i < 40; ++i) Add("http://127.0.0.1:1/youtube.com/watch?v=" + std::to_string(i));
+  OpenDownloadsPage();
+  QScrollBar* bar = Grid().View().verticalScrollBar();
+  for (bool userScrolls : {false, true}) {
+    for (int i = 0; i < 40; ++i) frm_->List().Edit(i).Status = i < 20 ? "Complete" : "Waiting";
+    frm_->Display().RebuildDownloadList();
+    bar->setValue(0);
+    frm_->Run().SetStatusObserver([&](int position) {
+      if (userScrolls && position == 30) bar->triggerAction(QAbstractSlider::SliderToMinimum);
+    });
+    frm_->Run().cmdStartDownload_Click();
+    QRect last = Grid().View().visualRect(Grid().Model().index(39, 0));
+    EXPECT_EQ(Grid().View().viewport()->rect().contains(last), !userScrolls);
+    EXPECT_EQ(bar->value(), userScrolls ? 0 : bar->maximum());
+  }
 }
 
 }  // namespace

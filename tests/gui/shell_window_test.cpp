@@ -191,5 +191,40 @@ TEST_F(TrayTest, PressesAndTheMonitorItemReachTheProgramAndBringTheWindowBackFro
   EXPECT_TRUE(asked == 1 && Window().IsVisible());
 }
 
+// The window grows by its corner's grip, and the list with it; its columns
+// show their longest texts whole; its size is kept for the next start.
+TEST_F(FaceTest, TheListGrowsWithTheWindowWhoseSizeIsKept) {
+  const std::pair<int, const char*> longest[] = {
+      {kColId, "99999"}, {kColFileSize, "1000.0 KB"}, {kColFileSize, "1.4 MBso far.."}};
+  int urlWidth = 0;
+  // Each start shows the size the window had before it.
+  for (QSize size : {QSize(640, 550), QSize(1000, 800), QSize(1000, 800)}) {
+    frm_.reset(), host_.reset();
+    Start();
+    for (int i = 0; i < 20; ++i) Add("http://www.youtube.com/watch?v=" + std::to_string(i));
+    OpenDownloadsPage();
+    for (int row = 0; row < 3; ++row)
+      Grid().SetCellText(row, longest[row].first, longest[row].second);
+    QSize grown = size - QSize(640, 550);
+    if (!urlWidth) urlWidth = Grid().View().columnWidth(kColVideoUrl);
+    EXPECT_EQ(Window().size(), size);
+    EXPECT_EQ(Window().minimumSize(), QSize(640, 550));
+    EXPECT_EQ(Window().findChild<QSizeGrip*>()->geometry().bottomRight(),
+              Window().rect().bottomRight());
+    EXPECT_EQ(Face().rootObject()->height(), size.height());
+    EXPECT_EQ(Grid().Frame().geometry(), QRect(QPoint(40, 220), QSize(575, 178) + grown));
+    for (auto [column, text] : longest)
+      EXPECT_GE(Grid().View().columnWidth(column),
+                static_cast<QAbstractItemView&>(Grid().View()).sizeHintForColumn(column))
+          << text;
+    EXPECT_EQ(Grid().View().columnWidth(kColVideoUrl), urlWidth + grown.width());
+    EXPECT_FALSE(Grid().View().horizontalScrollBar()->isVisible());
+    Window().resize(1000, 800);
+    EXPECT_TRUE(QTest::qWaitFor([] {
+      return ReadWindowSize(*std::make_unique<CRegister>()) == WindowSize{1000, 800};
+    }));
+  }
+}
+
 }  // namespace
 }  // namespace reelcatch

@@ -2,6 +2,7 @@
 // whose fetch fails fast.
 #include <gtest/gtest.h>
 
+#include "run/transfer_rate.h"
 #include "unit/frm_main_fixture.h"
 
 namespace reelcatch {
@@ -126,6 +127,35 @@ TEST_F(RunTest, ClipboardPollingTakesEachNewTextOnceAndStartsAtOnce) {
   AsFake(frm_->MonitorTimer()).Fire();
   EXPECT_EQ(fakes_->log.back(), kNotConnected) << "switched off and on, the last text is forgotten";
   EXPECT_FALSE(std::filesystem::exists(HiveFile()));
+}
+
+// The meter fed made-up moments (ms, bytes; no bytes: nothing arrived),
+// then asked for the speed and the time left of a file of the given size.
+TEST(TransferRateTest, SpeedOverTheLastSecondsAndTimeLeft) {
+  const std::tuple<std::vector<std::pair<int, uint64_t>>, uint64_t, std::string> cases[] = {
+      {{{0, 0}, {900, 90000}}, 0, ""},  // not a second seen yet
+      {{{0, 0}, {1000, 102400}, {2000, 204800}}, 1228800, "100.0 KB/s · 0:10 left"},
+      {{{0, 0}, {2000, 2048000}}, 0, "1.0 MB/s"},
+      {{{0, 0}, {1000, 512}}, 513, "512 B/s · 0:01 left"},
+      {{{0, 0}, {1000, 5000}}, 5000, "4.9 KB/s · 0:00 left"},
+      {{{0, 0}, {1000, 1}}, 3790, "1 B/s · 1:03:09 left"},
+      // An early burst leaves the window; a quiet server slows.
+      {{{0, 0}, {1000, 9000000}, {2000, 9001024}, {7000, 9006144}}, 0, "1.0 KB/s"},
+      {{{0, 0}, {1000, 10240}, {3000, UINT64_MAX}}, 20000, "3.3 KB/s · 0:03 left"},
+      {{{0, 0}, {1000, 10240}, {6000, UINT64_MAX}}, 20480, "0 B/s"},
+      {{{0, 0}, {2000, 200000}, {2500, 1000}}, 0, ""},  // begun anew
+  };
+  for (const auto& [notes, size, shown] : cases) {
+    TransferRate rate;
+    for (auto [ms, bytes] : notes) {
+      TransferRate::Clock::time_point at{std::chrono::milliseconds(ms + 1000000)};
+      bytes == UINT64_MAX ? rate.NoteQuiet(at) : rate.Note(at, bytes);
+    }
+    std::string text;
+    if (auto speed = rate.BytesPerSecond()) text = SpeedText(*speed);
+    if (auto left = rate.SecondsLeft(size)) text += " \xC2\xB7 " + TimeLeftText(*left);
+    EXPECT_EQ(text, shown);
+  }
 }
 
 }  // namespace

@@ -140,6 +140,9 @@ int DownloadAll(const GetOptions& options) {
   run.SetRetries(options.retries);
   bool live = !options.quiet && isatty(STDERR_FILENO);
   ProgressView view(list, stderr, live);
+  view.SetRateSource([&run](const DownloadItem& item) {
+    return item.Key == run.State().CurrentKey ? run.RateText("  ") : std::string();
+  });
   run.SetStatusObserver([&](int position) {
     if (!options.quiet) view.StatusChanged(position);
     const DownloadItem& item = list.At(position);

@@ -16,6 +16,8 @@ namespace {
 constexpr auto kRedrawEvery = std::chrono::milliseconds(100);
 constexpr int kMaxRows = 20;
 constexpr auto kNumericLineEvery = std::chrono::seconds(1);
+// "999.9 KB/s  99:59:59 left".
+constexpr int kRateWidth = 26;
 
 int TerminalWidth(std::FILE* out) {
   winsize size{};
@@ -63,12 +65,19 @@ void ProgressView::StatusChanged(int position) {
   if (counting && wasCounting && now - lastLine_[slot] < kNumericLineEvery) return;
   lastStatus_[slot] = item.Status;
   lastLine_[slot] = now;
-  PrintLine(item);
+  PrintLine(item, counting);
 }
 
-void ProgressView::PrintLine(const DownloadItem& item) {
-  std::fprintf(out_, "[%d] %s  %s  %s\n", item.ID, EscapeControls(item.Status).c_str(),
-               EscapeControls(item.FileName).c_str(), EscapeControls(item.FileSize).c_str());
+std::string ProgressView::RateOf(const DownloadItem& item) const {
+  return rateOf_ ? rateOf_(item) : std::string();
+}
+
+void ProgressView::PrintLine(const DownloadItem& item, bool counting) {
+  std::string rate = counting ? RateOf(item) : std::string();
+  if (!rate.empty()) rate = "  " + rate;
+  std::fprintf(out_, "[%d] %s  %s  %s%s\n", item.ID, EscapeControls(item.Status).c_str(),
+               EscapeControls(item.FileName).c_str(), EscapeControls(item.FileSize).c_str(),
+               rate.c_str());
   std::fflush(out_);
 }
 
@@ -81,14 +90,14 @@ void ProgressView::Tick() {
 }
 
 std::string ProgressView::Row(const DownloadItem& item, int width) const {
-  int rest = std::max(width - 6 - 12 - 28 - 4, 20);
+  int rest = std::max(width - 6 - 12 - 28 - 4 - (kRateWidth + 1), 20);
   int urlWidth = rest * 3 / 5;
   int nameWidth = rest - urlWidth;
   return Fit(std::to_string(item.ID), 5) + " " +
          Fit(EscapeControls(item.Video_URL), static_cast<size_t>(urlWidth)) + " " +
          Fit(EscapeControls(item.FileName), static_cast<size_t>(nameWidth)) + " " +
          Fit(EscapeControls(StatusBar(item.Status, 20)), 28) + " " +
-         Fit(EscapeControls(item.FileSize), 10);
+         Fit(EscapeControls(item.FileSize), 10) + " " + RateOf(item);
 }
 
 void ProgressView::Redraw() {
@@ -113,8 +122,8 @@ void ProgressView::Redraw() {
 }
 
 void ProgressView::ReportFailure(const DownloadItem& item) {
-  std::string line =
-      "[" + std::to_string(item.ID) + "] " + texts::kError + ": " + EscapeControls(item.Reason) + "\n";
+  std::string line = "[" + std::to_string(item.ID) + "] " + texts::kError + ": " +
+                     EscapeControls(item.Reason) + "\n";
   if (live_) {
     heldFailures_.push_back(std::move(line));
     return;

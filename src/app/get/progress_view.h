@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,11 @@ class ProgressView {
  public:
   ProgressView(const DownloadList& list, std::FILE* out, bool live);
 
+  // Tells the speed and time left of an item that is transferring ("12.4
+  // MB/s  1:05 left"), empty for any other.
+  void SetRateSource(std::function<std::string(const DownloadItem&)> rateOf) {
+    rateOf_ = std::move(rateOf);
+  }
   // The item at this position has a new status.
   void StatusChanged(int position);
   // A turn of the event loop: the live table redraws at its own pace.
@@ -29,7 +35,8 @@ class ProgressView {
   using Clock = std::chrono::steady_clock;
 
   void Redraw();
-  void PrintLine(const DownloadItem& item);
+  void PrintLine(const DownloadItem& item, bool counting);
+  std::string RateOf(const DownloadItem& item) const;
   std::string Row(const DownloadItem& item, int width) const;
 
   const DownloadList& list_;
@@ -42,6 +49,7 @@ class ProgressView {
   std::vector<Clock::time_point> lastLine_;
   std::vector<std::string> lastStatus_;
   std::vector<std::string> heldFailures_;
+  std::function<std::string(const DownloadItem&)> rateOf_;
 };
 
 // A numeric status drawn as a bar of the given width, with its percentage.

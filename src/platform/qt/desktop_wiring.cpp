@@ -15,6 +15,8 @@ void WireFace(QtHost& host, FrmMain& frm) {
   // face's own close button does.
   host.MainWindow().SetCloseHandler([&frm] { frm.EndMe(); });
   host.MainWindow().Hook().SetWheelHandler([&frm](int delta) { frm.MainWindowWheel(delta); });
+  host.MainWindow().SetSizeSettledHandler(
+      [&frm](int width, int height) { frm.MainWindowResized(width, height); });
 }
 
 void WireTray(QtHost& host, FrmMain& frm) {

@@ -4,8 +4,10 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QScrollBar>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <array>
 
 #include "platform/qt/qt_text.h"
 
@@ -14,6 +16,11 @@ namespace reelcatch {
 namespace {
 
 QColor ToColor(Rgb rgb) { return QColor(rgb.r, rgb.g, rgb.b); }
+
+// The texts the ID and File Size columns must show whole: five digits, and
+// the longest size texts.
+const QStringList kIdFits = {QStringLiteral("99999")};
+const QStringList kSizeFits = {QStringLiteral("1000.0 KB"), QStringLiteral("1.4 MBso far..")};
 
 QString HeaderStyle(const GridColors& colors) {
   return QStringLiteral(
@@ -52,6 +59,10 @@ QtGrid::QtGrid(QWidget* parent)
   font.setPixelSize(11);
   view_->setFont(font);
   view_->verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 8);
+  // Addresses of one site begin alike: their ends tell them apart.
+  view_->setTextElideMode(Qt::ElideMiddle);
+  connect(view_->verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+          [this] { userScrolled_ = true; });
   connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           &QtGrid::OnSelectionChanged);
   connect(view_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -62,7 +73,21 @@ QtGrid::QtGrid(QWidget* parent)
 void QtGrid::SetEvents(GridEvents* events) { model_->SetEvents(events); }
 
 void QtGrid::SetGeometry(int left, int top, int width, int height) {
-  frame_->setGeometry(left, top, width, height);
+  placed_ = QRect(left, top, width, height);
+  Place();
+}
+
+void QtGrid::SetGrowth(int width, int height) {
+  QSize growth(std::max(width, 0), std::max(height, 0));
+  int wider = growth.width() - growth_.width();
+  growth_ = growth;
+  Place();
+  if (wider != 0 && model_->IsBound())
+    view_->setColumnWidth(kColVideoUrl, std::max(view_->columnWidth(kColVideoUrl) + wider, 8));
+}
+
+void QtGrid::Place() {
+  frame_->setGeometry(placed_.adjusted(0, 0, growth_.width(), growth_.height()));
 }
 
 void QtGrid::SetVisible(bool visible) { frame_->setVisible(visible); }
@@ -99,11 +124,34 @@ void QtGrid::SetColumnWidth(int column, int twips) {
   ApplyWidths();
 }
 
+// The layout's widths, except that the ID and File Size columns are widened
+// to show their texts whole, at the cost of the address column; the address
+// column also takes what the window grew by.
 void QtGrid::ApplyWidths() {
-  for (int column = 0; column < model_->columnCount(); ++column) {
+  if (model_->columnCount() == 0) return;
+  std::array<int, kGridColumnCount> widths{};
+  for (int column = 0; column < kGridColumnCount; ++column) {
     int twips = model_->Column(column).widthTwips;
-    if (twips >= 0) view_->setColumnWidth(column, (twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
+    widths[column] = twips >= 0 ? (twips + kTwipsPerPixel / 2) / kTwipsPerPixel : -1;
   }
+  QFontMetrics metrics(view_->font());
+  // The margins the style draws a cell's text within.
+  int margins = 2 * (view_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view_) + 1);
+  auto fit = [&](int column, const QStringList& texts) {
+    if (widths[column] < 0 || widths[kColVideoUrl] < 0) return;
+    int needed = margins + 1;
+    for (const QString& text : texts)
+      needed = std::max(needed, metrics.horizontalAdvance(text) + margins + 1);
+    int more = std::max(needed - widths[column], 0);
+    widths[column] += more;
+    widths[kColVideoUrl] -= more;
+  };
+  fit(kColId, kIdFits);
+  fit(kColFileSize, kSizeFits);
+  if (widths[kColVideoUrl] >= 0)
+    widths[kColVideoUrl] = std::max(widths[kColVideoUrl] + growth_.width(), 8);
+  for (int column = 0; column < kGridColumnCount; ++column)
+    if (widths[column] >= 0) view_->setColumnWidth(column, widths[column]);
 }
 
 void QtGrid::SetColumnRules(bool allowMove, bool allowSwap, bool allowSize) {
@@ -160,7 +208,15 @@ void QtGrid::SelectCell(GridCellRef cell) {
   if (index.isValid()) view_->selectionModel()->select(index, QItemSelectionModel::Select);
 }
 
+void QtGrid::ShowRow(int row, bool evenIfScrolled) {
+  if (userScrolled_ && !evenIfScrolled) return;
+  userScrolled_ = false;
+  QModelIndex index = model_->index(row, 0);
+  if (index.isValid()) view_->scrollTo(index, QAbstractItemView::EnsureVisible);
+}
+
 void QtGrid::ScrollRows(int action) {
+  userScrolled_ = true;
   QScrollBar* bar = view_->verticalScrollBar();
   bar->setValue(bar->value() + (action == 1 ? 1 : -1));
 }

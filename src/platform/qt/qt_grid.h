@@ -49,6 +49,11 @@ class QtGrid : public QObject, public Grid {
   bool IsCellSelected(GridCellRef cell) const override;
   void SelectCell(GridCellRef cell) override;
   void ScrollRows(int action) override;
+  void ShowRow(int row, bool evenIfScrolled) override;
+
+  // The window grew by so much beyond its smallest size: the grid grows as
+  // much, and its address column takes the width.
+  void SetGrowth(int width, int height);
 
   const std::string& Caption() const { return caption_; }
   GridFrame& Frame() { return *frame_; }
@@ -57,6 +62,7 @@ class QtGrid : public QObject, public Grid {
 
  private:
   void ApplyWidths();
+  void Place();
   void OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
   void ShowActiveRow();
 
@@ -66,6 +72,10 @@ class QtGrid : public QObject, public Grid {
   StatusCellDelegate* delegate_;
   std::vector<GridCellRef> selectionOrder_;
   std::string caption_;
+  QRect placed_;
+  QSize growth_;
+  // The user scrolled since the list last followed the run.
+  bool userScrolled_ = false;
 };
 
 }  // namespace reelcatch

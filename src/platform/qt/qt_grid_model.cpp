@@ -6,6 +6,7 @@
 #include <charconv>
 
 #include "platform/qt/qt_text.h"
+#include "resolve/item_texts.h"
 
 namespace reelcatch {
 
@@ -171,13 +172,22 @@ QVariant GridModel::Foreground(int row) const {
   return ToBrush(colors_.activeRowFore);
 }
 
+// A cut-off text shows whole; a failed item's status tells why it failed.
+QVariant GridModel::ToolTip(int row, int column) const {
+  const DisplayRow* record = RowAt(row);
+  if (column == kColStatus && !record->Reason.empty() && record->Status == texts::kError)
+    return ToQString(record->Reason);
+  return ToQString(Text(row, column));
+}
+
 QVariant GridModel::data(const QModelIndex& index, int role) const {
   if (!RowAt(index.row())) return {};
   switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-    case Qt::ToolTipRole:
       return ToQString(Text(index.row(), index.column()));
+    case Qt::ToolTipRole:
+      return ToolTip(index.row(), index.column());
     case Qt::BackgroundRole:
       return Background(index.row());
     case Qt::ForegroundRole:

@@ -64,6 +64,7 @@ class GridModel : public QAbstractTableModel {
   DisplayRow* RowAt(int row) const;
   QVariant Background(int row) const;
   QVariant Foreground(int row) const;
+  QVariant ToolTip(int row, int column) const;
   void RepaintRow(int row);
 
   std::shared_ptr<DisplayCopy> copy_;

@@ -34,6 +34,11 @@ QtHost::QtHost(const std::string& iconPath)
   window_->SetBeforeQuit([this] { tray_->Icon().hide(); });
   window_->Hook().SetFace(movie_);
   window_->Hook().SetGrid(grid_);
+  // The face fills the window; the grid takes what the window grew by.
+  window_->SetResizedHandler([this](QSize size) {
+    movie_->setGeometry(0, 0, size.width(), size.height());
+    grid_->SetGrowth(size.width() - QtWindow::kWidth, size.height() - QtWindow::kHeight);
+  });
 }
 
 QtHost::~QtHost() = default;

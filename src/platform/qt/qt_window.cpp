@@ -1,6 +1,7 @@
 #include "platform/qt/qt_window.h"
 
 #include <QCloseEvent>
+#include <QSizeGrip>
 #include <QWindow>
 #include <cstdio>
 #include <cstdlib>
@@ -9,12 +10,46 @@
 
 namespace reelcatch {
 
-QtWindow::QtWindow(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+namespace {
+
+constexpr int kGripSize = 16;
+constexpr int kSettleMs = 400;
+
+}  // namespace
+
+QtWindow::QtWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), grip_(new QSizeGrip(this)) {
   setWindowTitle(QString::fromLatin1(kProgramName));
+  grip_->setObjectName(QStringLiteral("sizeGrip"));
+  grip_->resize(kGripSize, kGripSize);
+  settle_.setSingleShot(true);
+  settle_.setInterval(kSettleMs);
+  connect(&settle_, &QTimer::timeout, this, [this] {
+    if (sizeSettled_ &&
+        !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)))
+      sizeSettled_(width(), height());
+  });
   SetSize(kWidth, kHeight);
 }
 
-void QtWindow::SetSize(int width, int height) { setFixedSize(width, height); }
+void QtWindow::SetSize(int width, int height) {
+  setMinimumSize(width, height);
+  resize(width, height);
+}
+
+void QtWindow::Resize(int width, int height) { resize(width, height); }
+
+void QtWindow::PlaceGrip() {
+  grip_->move(width() - grip_->width(), height() - grip_->height());
+  grip_->raise();
+}
+
+void QtWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  PlaceGrip();
+  if (resized_) resized_(size());
+  settle_.start();
+}
 
 void QtWindow::Show() { show(); }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 
@@ -20,6 +21,7 @@ class QtWindow : public QWidget, public Window {
   explicit QtWindow(QWidget* parent = nullptr);
 
   void SetSize(int width, int height) override;
+  void Resize(int width, int height) override;
   void Show() override;
   void Hide() override;
   bool IsVisible() const override;
@@ -37,6 +39,13 @@ class QtWindow : public QWidget, public Window {
   void SetCloseHandler(std::function<void()> handler) { closeHandler_ = std::move(handler); }
   // Runs just before the process ends, to take down what the desktop shows.
   void SetBeforeQuit(std::function<void()> handler) { beforeQuit_ = std::move(handler); }
+  // Told of every new size at once, to lay the window out.
+  void SetResizedHandler(std::function<void(QSize)> handler) { resized_ = std::move(handler); }
+  // Told of a size the user gave the window once the resizing has settled;
+  // not of a maximised or minimised one.
+  void SetSizeSettledHandler(std::function<void(int width, int height)> handler) {
+    sizeSettled_ = std::move(handler);
+  }
   // The window keeps an ordinary frame, for when there is no face to drag it by.
   void UseOrdinaryFrame();
   // The filters that StartHook installs; the host tells them the face and
@@ -45,11 +54,19 @@ class QtWindow : public QWidget, public Window {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
+  void PlaceGrip();
+
   std::function<void()> closeHandler_;
   std::function<void()> beforeQuit_;
   WindowHook hook_{this};
+  QWidget* grip_;
+  std::function<void(QSize)> resized_;
+  std::function<void(int, int)> sizeSettled_;
+  // A drag of the grip resizes many times a second: the size is told once.
+  QTimer settle_;
 };
 
 }  // namespace reelcatch
