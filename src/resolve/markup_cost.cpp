@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/ascii.h"
+
 namespace reelcatch {
 namespace {
 
@@ -36,7 +38,7 @@ std::string TagName(std::string_view page, size_t at) {
   std::string name;
   while (at < page.size() && IsLetter(page[at]) && name.size() < 16) {
     char c = page[at++];
-    name += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    name += LowerAscii(c);
   }
   return name;
 }

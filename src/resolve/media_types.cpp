@@ -4,6 +4,8 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/ascii.h"
+
 namespace reelcatch {
 namespace {
 
@@ -26,13 +28,6 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 14> kTypeExt
     {"audio/mp4", ".m4a"},
     {"audio/webm", ".webm"},
 }};
-
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
 
 }  // namespace
 

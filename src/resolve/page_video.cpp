@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/ascii.h"
 #include "resolve/json_ld.h"
 #include "resolve/markup_cost.h"
 #include "resolve/media_types.h"
@@ -14,13 +15,6 @@
 
 namespace reelcatch {
 namespace {
-
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 

@@ -1,5 +1,6 @@
 #include "run/file_info.h"
 
+#include "platform/ascii.h"
 #include "resolve/file_naming.h"
 #include "resolve/item_texts.h"
 #include "resolve/media_types.h"
@@ -10,14 +11,6 @@
 namespace reelcatch {
 
 namespace {
-
-// Without the locale, which may fold other letters (a Turkish "I").
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';

@@ -5,18 +5,12 @@
 #include <functional>
 #include <optional>
 
+#include "platform/ascii.h"
+
 namespace reelcatch {
 namespace {
 
 constexpr const char* kNotAvailable = "Not Available";
-
-std::string Lowered(std::string_view text) {
-  std::string lowered(text);
-  for (char& c : lowered) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lowered;
-}
 
 // The value after the first occurrence of `marker` (lower case) in the
 // lowered block, taken from the block itself up to the next CR LF.
@@ -63,7 +57,7 @@ std::optional<std::uint64_t> PlainLength(std::string_view value) {
 
 bool NameIs(std::string_view line, std::string_view name) {
   if (line.size() <= name.size() || line[name.size()] != ':') return false;
-  return Lowered(line.substr(0, name.size())) == name;
+  return LowerAscii(line.substr(0, name.size())) == name;
 }
 
 // Calls `take` with every header line of the block; the status line never
@@ -116,7 +110,7 @@ BodyFraming FramingOf(std::string_view block, long statusCode) {
 }
 
 HeadFacts ReadHeadFacts(std::string_view block) {
-  std::string lowered = Lowered(block);
+  std::string lowered = LowerAscii(block);
   HeadFacts facts;
   facts.lastModified = ValueAfter(block, lowered, "last-modified: ").value_or(kNotAvailable);
   auto length = ValueAfter(block, lowered, "content-length: ");
@@ -145,7 +139,7 @@ std::string MediaTypeOf(std::string_view block) {
     std::string_view line = block.substr(start, at == std::string_view::npos ? at : at - start);
     if (!NameIs(line, "content-type")) continue;
     std::string_view value = line.substr(line.find(':') + 1);
-    return Lowered(Trimmed(value.substr(0, value.find(';'))));
+    return LowerAscii(Trimmed(value.substr(0, value.find(';'))));
   }
   return {};
 }

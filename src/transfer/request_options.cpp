@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 
+#include "platform/ascii.h"
 #include "transfer/curl_errors.h"
 #include "transfer/download.h"
 
@@ -31,13 +32,6 @@ std::string Part(const UrlHandle& url, CURLUPart part, unsigned flags = 0) {
   std::string value = text;
   curl_free(text);
   return value;
-}
-
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
 }
 
 // The address a redirect from `from` to `location` leads to, resolved as

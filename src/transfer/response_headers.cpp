@@ -4,6 +4,8 @@
 
 #include <cctype>
 
+#include "platform/ascii.h"
+
 namespace reelcatch {
 namespace {
 
@@ -17,16 +19,6 @@ std::string Trimmed(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
   return std::string(text);
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != prefix[i]) return false;
-  }
-  return true;
 }
 
 // "HTTP/1.1 404 Not Found" -> 404; 0 when there is no three-digit code.

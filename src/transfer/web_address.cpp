@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "platform/ascii.h"
+
 namespace reelcatch {
 namespace {
 
@@ -15,15 +17,6 @@ std::string Part(const UrlHandle& url, CURLUPart part) {
   std::string value = text;
   curl_free(text);
   return value;
-}
-
-bool StartsWithNoCase(const std::string& text, const char* prefix) {
-  for (size_t i = 0; prefix[i] != '\0'; ++i) {
-    char c = i < text.size() ? text[i] : '\0';
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != prefix[i]) return false;
-  }
-  return true;
 }
 
 bool IsWebScheme(const std::string& scheme) { return scheme == "http" || scheme == "https"; }
