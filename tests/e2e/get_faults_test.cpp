@@ -216,6 +216,10 @@ std::vector<Item> Items() {
       {.name = "BodyCutAt40Percent", .video = Cut(), .listed = "bad|Complete|2.9 KB",
        .then = {Rest()}, .asked = "If-Range: \"v1\"", .gets = 2,
        .retries = "1", .said = "[1] Retrying (1/1)...  bad  2.9 KB\n[1] 100  bad"},
+      // The address expired meanwhile: the page gives it again, once.
+      {.name = "AddressGoneOnRetry", .video = Cut(), .listed = "bad|Complete|2.9 KB",
+       .then = {Response::WithStatus("HTTP/1.1 404 Not Found", ""), Response::Ok(kBody)},
+       .gets = 3, .retries = "1"},
       {.name = "RangeIgnored", .video = Cut(), .listed = "bad|Complete|2.9 KB",
        .then = {Response::Ok(kBody)}, .asked = "Range: bytes=1200-", .gets = 2, .retries = "1"},
       {.name = "PartOfAnOlderFile", .video = Response::Ok(kBody, {{"ETag", "\"v1\""}}),
