@@ -63,4 +63,17 @@ Item {
             }
         }
     }
+
+    SwitchRow {
+        objectName: "notifySwitch"
+        x: 40
+        y: 296
+        width: 560
+        on: face.notify_CB === "1"
+        label: "Tell me when downloads end while the window is out of sight"
+        onToggled: wanted => {
+            face.notify_CB = wanted ? "1" : "0"
+            face.send(wanted ? "ID_FS_notifyCheck" : "ID_FS_notifyUncheck")
+        }
+    }
 }

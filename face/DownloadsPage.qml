@@ -54,6 +54,22 @@ Item {
         onAccepted: downloadsPage.addAddress()
     }
 
+    // Says for a while why an add changed nothing.
+    Text {
+        objectName: "addressHint"
+        x: 44
+        y: 134
+        text: face.hintTxt
+        visible: text !== ""
+        color: Theme.danger
+        font.pixelSize: 11
+        Timer {
+            interval: 4000
+            running: face.hintTxt !== ""
+            onTriggered: face.hintTxt = ""
+        }
+    }
+
     PushButton {
         objectName: "addButton"
         x: 503 + face.extraWidth
@@ -147,6 +163,7 @@ Item {
 
     // The list lies over this rectangle; the panel gives it a soft edge.
     Rectangle {
+        id: listPanel
         x: 36
         y: 216
         width: 583 + face.extraWidth
@@ -154,6 +171,20 @@ Item {
         radius: 6
         color: "#e8ebee"
         border.color: "#c9d4dc"
+    }
+
+    // The list's place in the Tab order: the program moves the focus into
+    // the list when this takes it, and back beside it when Tab leaves the list.
+    Item {
+        id: gridSlot
+        objectName: "gridSlot"
+        anchors.fill: listPanel
+        activeFocusOnTab: true
+        onActiveFocusChanged: if (activeFocus) face.gridFocus()
+    }
+
+    function focusBesideGrid(forward) {
+        gridSlot.nextItemInFocusChain(forward).forceActiveFocus()
     }
 
     Text {
@@ -168,7 +199,7 @@ Item {
     Rectangle {
         x: 40
         y: 434 + face.extraHeight
-        width: 455 + face.extraWidth
+        width: 335 + face.extraWidth
         height: 34
         radius: 6
         color: Theme.card
@@ -188,6 +219,17 @@ Item {
             color: Theme.ink
             font.pixelSize: 13
         }
+    }
+    PushButton {
+        objectName: "openFolderButton"
+        x: 383 + face.extraWidth
+        y: 434 + face.extraHeight
+        width: 112
+        label: "Open folder"
+        icon: "folder"
+        tone: Theme.blue
+        outlined: true
+        onClicked: face.send("ID_FS_openFolder")
     }
     PushButton {
         objectName: "browseButton"

@@ -5,6 +5,10 @@ import QtQuick.Controls.Basic
 Text {
     id: fl
     signal clicked
+    activeFocusOnTab: true
+    Keys.onReturnPressed: fl.clicked()
+    Keys.onEnterPressed: fl.clicked()
+    Keys.onSpacePressed: fl.clicked()
     color: flMouse.containsMouse ? Theme.blue : Theme.muted
     font.pixelSize: 12
     font.underline: flMouse.containsMouse
@@ -14,5 +18,7 @@ Text {
         hoverEnabled: true
         cursorShape: Qt.PointingHandCursor
         onClicked: fl.clicked()
+    }
+    FocusRing {
     }
 }

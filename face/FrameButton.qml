@@ -7,6 +7,10 @@ Rectangle {
     property string kind
     property color hoverTone: Qt.rgba(1, 1, 1, 0.16)
     signal clicked
+    activeFocusOnTab: true
+    Keys.onReturnPressed: fb.clicked()
+    Keys.onEnterPressed: fb.clicked()
+    Keys.onSpacePressed: fb.clicked()
     width: 40
     height: 32
     radius: 6
@@ -22,5 +26,9 @@ Rectangle {
         hoverEnabled: true
         cursorShape: Qt.PointingHandCursor
         onClicked: fb.clicked()
+    }
+    FocusRing {
+        border.color: "white"
+        gap: -1
     }
 }

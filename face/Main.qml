@@ -12,6 +12,9 @@ Item {
     height: 550
 
     signal fsCommand(string command, string args)
+    // The download list's turn in the Tab order has come: the program moves
+    // the keyboard focus into it.
+    signal gridFocus()
 
     // Variables the program sets or reads.
     property string aboutTxt: ""
@@ -22,12 +25,15 @@ Item {
     property string convert_CB: "1"
     property string download_dir: ""
     property string anySite_CB: "0"
+    property string notify_CB: "1"
     property string video_url: ""
     property string startDownload: "1"
     property string downloadBtn: "1"
     property string downloadTab: "1"
     // The footer's line while a run goes: item, speed, time left.
     property string progressTxt: ""
+    // Under the address box for a while: why an add changed nothing.
+    property string hintTxt: ""
 
     // The page on show: "home", "downloads" or "about".
     property string page: "home"
@@ -45,6 +51,10 @@ Item {
         send(command)
     }
 
+    // Tab or Shift+Tab left the download list: the focus goes on from the
+    // list's place in the face.
+    function focusBesideGrid(forward) { downloadsPage.focusBesideGrid(forward) }
+
     Rectangle {
         anchors.fill: parent
         color: Theme.paper
@@ -59,6 +69,7 @@ Item {
     }
 
     DownloadsPage {
+        id: downloadsPage
         face: root
     }
 

@@ -10,6 +10,10 @@ Rectangle {
     property bool outlined: false
     property bool enabledLook: true
     signal clicked
+    activeFocusOnTab: true
+    Keys.onReturnPressed: if (pb.enabledLook) pb.clicked()
+    Keys.onEnterPressed: if (pb.enabledLook) pb.clicked()
+    Keys.onSpacePressed: if (pb.enabledLook) pb.clicked()
     implicitWidth: pbRow.implicitWidth + 28
     height: 34
     radius: 6
@@ -46,5 +50,7 @@ Rectangle {
         enabled: pb.enabledLook
         cursorShape: Qt.PointingHandCursor
         onClicked: pb.clicked()
+    }
+    FocusRing {
     }
 }

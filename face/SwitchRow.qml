@@ -7,6 +7,10 @@ Item {
     property bool on: false
     property string label
     signal toggled(bool wanted)
+    activeFocusOnTab: true
+    Keys.onReturnPressed: sw.toggled(!sw.on)
+    Keys.onEnterPressed: sw.toggled(!sw.on)
+    Keys.onSpacePressed: sw.toggled(!sw.on)
     height: 26
     Rectangle {
         id: track
@@ -36,5 +40,7 @@ Item {
         anchors.fill: parent
         cursorShape: Qt.PointingHandCursor
         onClicked: sw.toggled(!sw.on)
+    }
+    FocusRing {
     }
 }

@@ -14,4 +14,6 @@ QtObject {
     readonly property color ink: "#22303a"
     readonly property color muted: "#6b7780"
     readonly property color danger: "#c8473d"
+    // The keyboard focus ring on the light pages.
+    readonly property color focus: "#1b4a69"
 }

@@ -10,6 +10,10 @@ Item {
     // The busy mark blinks: lit or dimmed.
     property bool lit: true
     signal clicked
+    activeFocusOnTab: true
+    Keys.onReturnPressed: tab.clicked()
+    Keys.onEnterPressed: tab.clicked()
+    Keys.onSpacePressed: tab.clicked()
     width: tabText.implicitWidth + (busy ? 40 : 28)
     height: 56
     Text {
@@ -47,5 +51,9 @@ Item {
         hoverEnabled: true
         cursorShape: Qt.PointingHandCursor
         onClicked: tab.clicked()
+    }
+    FocusRing {
+        border.color: "white"
+        gap: -6
     }
 }

@@ -7,6 +7,10 @@ Rectangle {
     property string label
     property string icon: ""
     signal clicked
+    activeFocusOnTab: true
+    Keys.onReturnPressed: tl.clicked()
+    Keys.onEnterPressed: tl.clicked()
+    Keys.onSpacePressed: tl.clicked()
     implicitWidth: tlRow.implicitWidth + 16
     height: 28
     radius: 5
@@ -37,5 +41,7 @@ Rectangle {
         hoverEnabled: true
         cursorShape: Qt.PointingHandCursor
         onClicked: tl.clicked()
+    }
+    FocusRing {
     }
 }

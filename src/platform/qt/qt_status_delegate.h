@@ -23,9 +23,10 @@ class StatusCellDelegate : public QStyledItemDelegate {
 
   static void PaintLayout(QPainter* painter, const QFont& font, const StatusCellLayout& layout);
 
- private:
+  // The colours the bars are painted in now.
   StatusCellColors Colors() const;
 
+ private:
   Rgb selectedBack_;
   Rgb selectedFore_;
 };
