@@ -40,8 +40,13 @@ void StatusCellDelegate::SetSelectionColors(Rgb back, Rgb fore) {
 StatusCellColors StatusCellDelegate::Colors() const {
   QPalette system = QGuiApplication::palette();
   Rgb back = ToRgb(system.color(QPalette::HighlightedText));
-  return {Legible(ToRgb(system.color(QPalette::Highlight)), back), back, selectedBack_,
-          selectedFore_};
+  Rgb highlight = ToRgb(system.color(QPalette::Highlight));
+  // Asked for every cell painted: worked out again only when the desktop's colours change.
+  if (!(highlight == legibleFrom_.first && back == legibleFrom_.second)) {
+    legibleFrom_ = {highlight, back};
+    legible_ = Legible(highlight, back);
+  }
+  return {legible_, back, selectedBack_, selectedFore_};
 }
 
 void StatusCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStyledItemDelegate>
+#include <utility>
 
 #include "list/status_cell.h"
 
@@ -29,6 +30,8 @@ class StatusCellDelegate : public QStyledItemDelegate {
  private:
   Rgb selectedBack_;
   Rgb selectedFore_;
+  mutable std::pair<Rgb, Rgb> legibleFrom_{{-1, -1, -1}, {-1, -1, -1}};
+  mutable Rgb legible_;
 };
 
 }  // namespace reelcatch
