@@ -38,12 +38,13 @@ void SetNotify(const CommandTarget& w, bool on) {
 
 // An add that found every address listed already would look like nothing
 // happened: the face says so under the address box for a while. Emptied
-// first, so that the same hint twice is shown twice.
-void HintIfAllListed(const CommandTarget& w, int countBefore,
-                     const std::vector<std::string>& notAdded) {
-  if (w.list.Count() != countBefore || !notAdded.empty()) return;
+// first, so that the same hint twice is shown twice, and by an add that did
+// add something.
+void ShowAddHint(const CommandTarget& w, int countBefore,
+                 const std::vector<std::string>& notAdded) {
   w.movie.SetVariable("_root.hintTxt", "");
-  w.movie.SetVariable("_root.hintTxt", kAlreadyListed);
+  if (w.list.Count() == countBefore && notAdded.empty())
+    w.movie.SetVariable("_root.hintTxt", kAlreadyListed);
 }
 
 }  // namespace
@@ -75,7 +76,7 @@ void RunFaceCommand(const CommandTarget& target, const std::string& command) {
          if (!BlankOnly(url)) {
            int countBefore = w.list.Count();
            notAdded = AddDownloadURL(url, w.list, w.display, state, w.settings.AnySite);
-           HintIfAllListed(w, countBefore, notAdded);
+           ShowAddHint(w, countBefore, notAdded);
          }
          if (state.Downloading) LocateRunningRow(w.list, w.display, state);
          SayNotAdded(w.dialogs, notAdded);
@@ -119,7 +120,7 @@ void AddGivenAddresses(const CommandTarget& target, const std::vector<std::strin
   int countBefore = target.list.Count();
   if (!given.empty()) {
     notAdded = AddDownloadURLs(given, target.list, target.display, state, anySite);
-    HintIfAllListed(target, countBefore, notAdded);
+    ShowAddHint(target, countBefore, notAdded);
   }
   if (state.Downloading) LocateRunningRow(target.list, target.display, state);
   SayNotAdded(target.dialogs, notAdded);

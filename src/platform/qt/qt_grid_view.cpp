@@ -158,9 +158,35 @@ QModelIndex GridView::moveCursor(CursorAction action, Qt::KeyboardModifiers modi
   return QTableView::moveCursor(action, modifiers);
 }
 
-GridFrame::GridFrame(QWidget* parent) : QFrame(parent), border_(Qt::darkGray) {
+namespace {
+
+class FocusRing : public QWidget {
+ public:
+  explicit FocusRing(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_NoSystemBackground);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+  }
+};
+
+}  // namespace
+
+GridFrame::GridFrame(QWidget* parent)
+    : QFrame(parent), border_(Qt::darkGray), ring_(new FocusRing(this)) {
   setFrameShape(QFrame::NoFrame);
   setContentsMargins(1, 1, 1, 1);
+  ring_->hide();
+}
+
+void GridFrame::resizeEvent(QResizeEvent* event) {
+  QFrame::resizeEvent(event);
+  ring_->setGeometry(rect());
 }
 
 void GridFrame::SetBorderColor(const QColor& color) {
@@ -170,12 +196,13 @@ void GridFrame::SetBorderColor(const QColor& color) {
 
 void GridFrame::SetFocusMark(bool on) {
   focusMark_ = on;
-  update();
+  ring_->setVisible(on);
+  ring_->raise();
 }
 
 void GridFrame::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  painter.setPen(focusMark_ ? palette().color(QPalette::Highlight) : border_);
+  painter.setPen(border_);
   painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 

@@ -72,8 +72,8 @@ class GridView : public QTableView {
   CellSelectionModel* Selection() const;
 };
 
-// A one-pixel coloured border around the table, in the desktop's highlight
-// colour while the table has the focus.
+// A one-pixel coloured border around the table and, while the table has the
+// focus, a ring of the desktop's highlight colour just inside it.
 class GridFrame : public QFrame {
   Q_OBJECT
 
@@ -85,10 +85,13 @@ class GridFrame : public QFrame {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   QColor border_;
   bool focusMark_ = false;
+  // Drawn over the table's edge, where it takes no room from the columns.
+  QWidget* ring_;
 };
 
 }  // namespace reelcatch
