@@ -76,11 +76,10 @@ void Report(const char* name, double value, double target) {
 // beside the bench in the build folder. Gives the icon's path.
 std::string MakeProgramFolder(const QTemporaryDir& folder) {
   QDir(folder.path()).mkpath("program");
-  for (QString name : {QStringLiteral("Main.qml"), QStringLiteral("reelcatch.png")}) {
-    QString source = QCoreApplication::applicationDirPath() + "/" + name;
-    if (!QFile::copy(source, folder.filePath("program/" + name)))
-      std::printf("note: %s is missing\n", source.toLocal8Bit().constData());
-  }
+  QDir built(QCoreApplication::applicationDirPath());
+  QStringList face = built.entryList({"*.qml", "qmldir", "reelcatch.png"}, QDir::Files);
+  if (!face.contains(QStringLiteral("Main.qml"))) std::printf("note: the face is missing\n");
+  for (const QString& name : face) QFile::copy(built.filePath(name), folder.filePath("program/" + name));
   return folder.filePath("program/reelcatch.png").toStdString();
 }
 

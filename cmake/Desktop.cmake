@@ -22,8 +22,12 @@ if(clip_sources)
   set_target_properties(reelcatch-clip PROPERTIES AUTOMOC ON)
 endif()
 
-# The face and the help page lie beside the programs, in the build tree too.
-foreach(asset face/Main.qml face/Help.html face/reelcatch.png)
+# The face (Main.qml, the pages and controls it is made of, and the qmldir
+# that names them) and the help page lie beside the programs, in the build
+# tree too.
+file(GLOB face_documents CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR} face/*.qml)
+set(face_assets ${face_documents} face/qmldir face/Help.html face/reelcatch.png)
+foreach(asset IN LISTS face_assets)
   if(EXISTS ${CMAKE_SOURCE_DIR}/${asset})
     get_filename_component(asset_name ${asset} NAME)
     configure_file(${asset} ${CMAKE_BINARY_DIR}/${asset_name} COPYONLY)
@@ -38,7 +42,7 @@ foreach(program reelcatch reelcatch-clip)
   endif()
 endforeach()
 install(TARGETS reelcatch-get RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-foreach(asset face/Main.qml face/Help.html face/reelcatch.png)
+foreach(asset IN LISTS face_assets)
   if(EXISTS ${CMAKE_SOURCE_DIR}/${asset})
     install(FILES ${asset} DESTINATION ${REELCATCH_APPDIR})
   endif()

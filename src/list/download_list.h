@@ -23,6 +23,8 @@ struct DownloadItem {
   // Why the item ended "ERROR" (empty otherwise); not shown in the grid's
   // columns, so the status text itself stays as it always was.
   std::string Reason;
+  // The address of the video file its page led to, once it was found.
+  std::string MediaUrl;
 };
 
 // The program's one list of page addresses, in memory only. Every operation

@@ -23,7 +23,19 @@ void ListDisplay::BeforeCellUpdate(GridCellRef cell, const std::string& newValue
     cancel = true;
     return;
   }
-  pendingFileName_ = std::move(cleaned);
+  RenameFinishedFile(cell.row, cleaned, cancel);
+  if (!cancel) pendingFileName_ = std::move(cleaned);
+}
+
+void ListDisplay::RenameFinishedFile(int row, const std::string& name, bool& cancel) {
+  std::optional<int16_t> id = ItemIdOfRow(row);
+  if (!fileRenamer_ || !id || !list_.Exists(*id - 1)) return;
+  const DownloadItem& item = list_.At(*id - 1);
+  if (item.Status != texts::kComplete || item.FileName == name) return;
+  std::string refusal = fileRenamer_(item, name);
+  if (refusal.empty()) return;
+  cancel = true;
+  dialogs_.ShowMessage(refusal, MessageButtons::Ok, MessageIcon::Exclamation, kProgramName);
 }
 
 void ListDisplay::AfterCellUpdate(GridCellRef cell) {

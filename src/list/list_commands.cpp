@@ -1,6 +1,7 @@
 #include <charconv>
 #include <limits>
 
+#include "list/item_actions.h"
 #include "list/list_display.h"
 
 namespace reelcatch {
@@ -69,18 +70,48 @@ void ListDisplay::ClearCompleted() {
   RemoveRowsWhere([this](int row) { return grid_.CellText(row, kColStatus) == texts::kComplete; });
 }
 
+namespace {
+
+void WaitAgain(DownloadItem& item) {
+  item.Status = texts::kWaiting;
+  item.FileSize = texts::kUnknownSize;
+  item.Reason.clear();
+  if (item.FileName == texts::kUnsupportedLink || item.FileName == texts::kProcessFailed) {
+    item.FileName = texts::kAutoDetect;
+  }
+}
+
+}  // namespace
+
 void ListDisplay::RetryFailed() {
   for (int position = 0; list_.Exists(position); ++position) {
-    if (list_.At(position).Status != texts::kError) continue;
-    DownloadItem& item = list_.Edit(position);
-    item.Status = texts::kWaiting;
-    item.FileSize = texts::kUnknownSize;
-    item.Reason.clear();
-    if (item.FileName == texts::kUnsupportedLink || item.FileName == texts::kProcessFailed) {
-      item.FileName = texts::kAutoDetect;
-    }
+    if (list_.At(position).Status == texts::kError) WaitAgain(list_.Edit(position));
   }
   RebuildDownloadList();
+}
+
+void ListDisplay::RetryItems(const std::vector<int>& positions) {
+  for (int position : positions) {
+    if (list_.Exists(position) && CanRetry(list_.At(position))) WaitAgain(list_.Edit(position));
+  }
+  RebuildDownloadList();
+}
+
+std::vector<int> ListDisplay::ChosenPositions() const {
+  std::vector<bool> chosen(static_cast<size_t>(list_.Count()));
+  auto choose = [&](int row) {
+    std::optional<int16_t> id = ItemIdOfRow(row);
+    if (id && list_.Exists(*id - 1)) chosen[static_cast<size_t>(*id - 1)] = true;
+  };
+  for (const GridCellRef& cell : grid_.SelectedCells()) choose(cell.row);
+  for (int row = 0, rows = grid_.RowCount(); row < rows; ++row) {
+    if (grid_.IsRowSelected(row)) choose(row);
+  }
+  std::vector<int> positions;
+  for (size_t position = 0; position < chosen.size(); ++position) {
+    if (chosen[position]) positions.push_back(static_cast<int>(position));
+  }
+  return positions;
 }
 
 void ListDisplay::RemoveRowsWhere(const std::function<bool(int row)>& test) {

@@ -57,6 +57,17 @@ class ListDisplay : public GridEvents {
   // Every failed item waits again: its size is to be asked anew, and its
   // name is kept unless it only tells the failure.
   void RetryFailed();
+  // The same for the items at these positions that failed or were stopped.
+  void RetryItems(const std::vector<int>& positions);
+  // The positions of the items whose rows are selected or hold a selected
+  // cell, in list order; the selection stays as it is.
+  std::vector<int> ChosenPositions() const;
+
+  // Asked before a finished item takes a new name, with the cleaned name:
+  // empty when the rename may go on (its file was renamed too), else why
+  // not, which the user is told while the old name stays.
+  using FileRenamer = std::function<std::string(const DownloadItem& item, const std::string& name)>;
+  void SetFileRenamer(FileRenamer renamer) { fileRenamer_ = std::move(renamer); }
 
   // How much rebuild work runs between two turns of the event loop.
   void SetYieldSlice(std::chrono::microseconds slice) { yieldSlice_ = slice; }
@@ -88,6 +99,8 @@ class ListDisplay : public GridEvents {
   std::optional<int16_t> ItemIdOfRow(int row) const;
   void RemoveRowsWhere(const std::function<bool(int row)>& test);
   void MoveSelected(bool up);
+  // Refuses (cancel) a finished item's new name that its file cannot take.
+  void RenameFinishedFile(int row, const std::string& name, bool& cancel);
 
   DownloadList& list_;
   Grid& grid_;
@@ -108,6 +121,7 @@ class ListDisplay : public GridEvents {
   bool gridFormatted_ = false;
   bool updatingCell_ = false;
   std::string pendingFileName_;
+  FileRenamer fileRenamer_;
 };
 
 }  // namespace reelcatch

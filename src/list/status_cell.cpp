@@ -130,4 +130,27 @@ StatusCellLayout LayoutStatusCell(const std::string& value, CellRect cell, bool 
   return layout;
 }
 
+double ContrastRatio(Rgb one, Rgb other) {
+  auto luminance = [](Rgb c) {
+    auto linear = [](int channel) {
+      double v = channel / 255.0;
+      return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(c.r) + 0.7152 * linear(c.g) + 0.0722 * linear(c.b);
+  };
+  double a = luminance(one), b = luminance(other);
+  return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+Rgb Legible(Rgb bar, Rgb back, double ratio) {
+  const int toward =
+      ContrastRatio(back, {0, 0, 0}) >= ContrastRatio(back, {255, 255, 255}) ? 0 : 255;
+  Rgb moved = bar;
+  for (int step = 1; step <= 20 && ContrastRatio(moved, back) < ratio; ++step) {
+    auto mix = [&](int channel) { return channel + (toward - channel) * step / 20; };
+    moved = {mix(bar.r), mix(bar.g), mix(bar.b)};
+  }
+  return moved;
+}
+
 }  // namespace reelcatch

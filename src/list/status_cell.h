@@ -37,6 +37,15 @@ struct StatusCellColors {
 // point, exponent and surrounding blanks.
 bool ReadsAsNumber(const std::string& text, double* value = nullptr);
 
+// The contrast of two colours as the web's accessibility rules measure it,
+// from 1 (the same) to 21 (black on white).
+double ContrastRatio(Rgb one, Rgb other);
+
+// The bar's colour, made darker (on a light back) or lighter (on a dark
+// one) just as far as the percentage needs to read at the given contrast on
+// both halves: the text on each half is in the other half's colour.
+Rgb Legible(Rgb bar, Rgb back, double ratio = 4.5);
+
 StatusCellLayout LayoutStatusCell(const std::string& value, CellRect cell, bool selected,
                                   const StatusCellColors& colors);
 

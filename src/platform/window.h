@@ -45,6 +45,11 @@ class Tray {
   virtual void SetMonitorChecked(bool checked) = 0;
   virtual bool MonitorChecked() const = 0;
   virtual void PopupMenu() = 0;
+  // A passing message beside the icon; a click on it shows the window.
+  virtual void ShowMessage(const std::string& title, const std::string& text) {
+    (void)title;
+    (void)text;
+  }
 };
 
 // The clipboard as plain text.

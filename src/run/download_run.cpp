@@ -13,6 +13,7 @@
 #include "resolve/file_naming.h"
 #include "resolve/get_download_link.h"
 #include "run/file_info.h"
+#include "run/finished_file.h"
 #include "transfer/curl_errors.h"
 
 namespace reelcatch {
@@ -43,21 +44,9 @@ bool SizeTextMarksFailure(const std::string& fileSize) {
   return end != head.data() + head.size() || value == -1.0;
 }
 
-// A name that can only be a file directly inside the download folder.
-bool IsPlainFileName(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
-         name.find('\0') == std::string::npos;
-}
-
 // Failures for lack of room: the partial file is given up, so that it does
 // not keep the next item from being written.
 bool LacksSpace(int error) { return error == ENOSPC || error == EFBIG || error == EDQUOT; }
-
-// The system's words for an errno, in English whatever the locale.
-std::string SystemText(int error) {
-  const char* text = strerrordesc_np(error);
-  return text != nullptr ? text : "error " + std::to_string(error);
-}
 
 std::string WriteFailure(int error) { return reasons::kCouldNotWrite + SystemText(error); }
 
@@ -163,6 +152,7 @@ bool DownloadRun::StartDownloading() {
   fs::create_directory(settings_.DownloadDir, ignored);
   state_.CancelRequested = false;
   state_.Downloading = true;
+  tally_ = {};
   pageFile_ = PageFile(pageFolder_);
 
   // The end is fixed now: items added later are taken up only behind an
@@ -188,6 +178,7 @@ bool DownloadRun::StartDownloading() {
   state_.Downloading = false;
   state_.CurrentKey = 0;
   ShowRunProgress();
+  if (endObserver_) endObserver_(tally_);
   return true;
 }
 
@@ -358,6 +349,14 @@ std::string DownloadRun::GiveFinalName(PartFile& part, FolderIdentity folder,
   return {};
 }
 
+std::string DownloadRun::RenameFile(const std::string& from, const std::string& to) {
+  std::string refusal = RenameFinishedFile(settings_.DownloadDir, from, to);
+  std::optional<DownloadFolder> folder = DownloadFolder::Open(settings_.DownloadDir);
+  if (refusal.empty() && folder && finished_.erase({folder->Identity(), from}) > 0)
+    finished_.emplace(folder->Identity(), to);
+  return refusal;
+}
+
 std::string DownloadRun::FreeName(FolderIdentity folder, const std::string& name) const {
   std::string free = name;
   for (int n = 2; finished_.contains({folder, free}); ++n) {
@@ -399,6 +398,8 @@ void DownloadRun::FailCurrentItem(const std::string& reason) {
 
 void DownloadRun::SetStatus(int position, const std::string& status) {
   list_.Edit(position).Status = status;
+  if (state_.Downloading && status == texts::kComplete) ++tally_.downloaded;
+  if (state_.Downloading && status == texts::kError) ++tally_.failed;
   if (statusObserver_) statusObserver_(position);
 }
 

@@ -49,6 +49,16 @@ inline constexpr const char* kNoPageFile = "No private place for the page file: 
 // Between the parts of the run's progress line: a middle dot.
 inline constexpr const char* kProgressSeparator = " \xC2\xB7 ";
 
+// What a run came to: the items it finished and those that failed.
+struct RunTally {
+  int downloaded = 0;
+  int failed = 0;
+};
+
+// "12 downloaded, 1 failed" (the failures only when there are some); empty
+// when the run ended nothing.
+std::string TallyText(const RunTally& tally);
+
 // What the run needs from the window around it.
 struct RunPorts {
   Movie& movie;
@@ -95,6 +105,16 @@ class DownloadRun : public DownloadEvents {
   void SetStatusObserver(std::function<void(int position)> observer) {
     statusObserver_ = std::move(observer);
   }
+
+  // Told when a run has ended, stopped or not, with what it came to.
+  void SetEndObserver(std::function<void(const RunTally&)> observer) {
+    endObserver_ = std::move(observer);
+  }
+
+  // Gives a finished item's file in the download folder its new name (see
+  // RenameFinishedFile): empty when done, else why not. Later items keep off
+  // the new name as they kept off the old.
+  std::string RenameFile(const std::string& from, const std::string& to);
 
   RunState& State() { return state_; }
   const RunState& State() const { return state_; }
@@ -165,6 +185,8 @@ class DownloadRun : public DownloadEvents {
   // Why the HEAD of the running item's video failed; empty when it did not.
   std::string headFailure_;
   std::function<void(int)> statusObserver_;
+  std::function<void(const RunTally&)> endObserver_;
+  RunTally tally_;
   TransferRate rate_;
   // Runs while a video transfers, so that a quiet server shows as slowing.
   std::unique_ptr<Timer> tmrRate_;

@@ -38,6 +38,9 @@ std::string DownloadRun::PrepareItem(int16_t index) {
   // Stopped: the item is not failed, and nothing more is asked of any server.
   if (position < 0 || state_.CancelRequested) return link_results::kNoSite;
   DownloadItem* item = &list_.Edit(position);
+  const bool found = link != link_results::kNoSite && link != link_results::kNotFetched &&
+                     link != link_results::kNotFound;
+  if (found) item->MediaUrl = link;
   if (link == link_results::kNoSite) {
     item->FileName = texts::kUnsupportedLink;
     FailItem(position, reasons::kNotSupported);

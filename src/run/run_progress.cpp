@@ -7,6 +7,13 @@
 
 namespace reelcatch {
 
+std::string TallyText(const RunTally& tally) {
+  if (tally.downloaded == 0 && tally.failed == 0) return {};
+  std::string text = std::to_string(tally.downloaded) + " downloaded";
+  if (tally.failed > 0) text += ", " + std::to_string(tally.failed) + " failed";
+  return text;
+}
+
 void DownloadRun::NoteTransferProgress() {
   rate_.Note(TransferRate::Clock::now(), control_.Position());
   if (tmrRate_->Enabled()) return;

@@ -12,6 +12,8 @@ struct Settings {
   // "Other sites": addresses of no supported site are tried with the
   // general page rule instead of being refused.
   bool AnySite = false;
+  // A tray message tells how a run ended while the window was out of sight.
+  bool Notify = true;
 };
 
 }  // namespace reelcatch

@@ -1,7 +1,9 @@
 #include "shell/frm_main.h"
 
 #include <cstdlib>
+#include <filesystem>
 
+#include "list/item_actions.h"
 #include "monitor/clipboard_monitor.h"
 #include "platform/movie_variables.h"
 #include "platform/private_folder.h"
@@ -55,6 +57,10 @@ FrmMain::FrmMain(Ports ports, std::string programDir, std::string channel)
       MonitorPorts{ports.shell, ports.clipboard, ports.movie, ports.timers, ports.dialogs}, list_,
       display_, *run_, settings_, programDir_, std::move(channel));
   ports.grid.SetEvents(&display_);
+  display_.SetFileRenamer([this](const DownloadItem& item, const std::string& name) {
+    return run_->RenameFile(item.FileName, name);
+  });
+  run_->SetEndObserver([this](const RunTally& tally) { RunEnded(tally); });
 }
 
 FrmMain::~FrmMain() { ports_.grid.SetEvents(nullptr); }
@@ -147,6 +153,50 @@ void FrmMain::MainWindowResized(int width, int height) {
   keptSize_ = size;
   SaveWindowSize(*register_, size);
 }
+
+// Out of sight, the end of a run would go unnoticed.
+void FrmMain::RunEnded(const RunTally& tally) {
+  if (!settings_.Notify) return;
+  if (ports_.window.IsVisible() && !ports_.window.IsMinimized()) return;
+  std::string text = TallyText(tally);
+  if (!text.empty()) ports_.tray.ShowMessage(kProgramName, text);
+}
+
+std::string FrmMain::FilePath(const std::string& name) const {
+  return (std::filesystem::path(settings_.DownloadDir) / name).string();
+}
+
+ItemActions FrmMain::ChosenItemActions() {
+  std::vector<const DownloadItem*> items;
+  for (int position : display_.ChosenPositions()) items.push_back(&list_.At(position));
+  std::error_code ignored;
+  return ActionsFor(items, std::filesystem::is_directory(settings_.DownloadDir, ignored),
+                    [this](const DownloadItem& item) {
+                      std::error_code none;
+                      return std::filesystem::is_regular_file(FilePath(item.FileName), none);
+                    });
+}
+
+void FrmMain::OpenChosenFile() {
+  if (!ChosenItemActions().openFile) return;
+  ports_.shell.Open(FilePath(list_.At(display_.ChosenPositions().front()).FileName));
+}
+
+void FrmMain::OpenDownloadFolder() { Flash_FSCommand("ID_FS_openFolder", ""); }
+
+std::string FrmMain::ChosenAddresses(bool videoAddresses) {
+  std::string text;
+  for (int position : display_.ChosenPositions()) {
+    const DownloadItem& item = list_.At(position);
+    const std::string& address = videoAddresses ? item.MediaUrl : item.Video_URL;
+    if (!address.empty()) text += (text.empty() ? "" : "\n") + address;
+  }
+  return text;
+}
+
+void FrmMain::RetryChosen() { display_.RetryItems(display_.ChosenPositions()); }
+
+void FrmMain::RemoveChosen() { Flash_FSCommand("IDC_FS_removeSelectedD", ""); }
 
 void FrmMain::MainWindowWheel(int delta) { hook_.MainWindowWheel(delta); }
 void FrmMain::ScrollUp() { hook_.ScrollUp(); }

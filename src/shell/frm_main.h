@@ -19,6 +19,8 @@ class DownloadRun;
 class CRegister;
 class ClipboardMonitor;
 struct CommandTarget;
+struct ItemActions;
+struct RunTally;
 
 // The main window: the composition root. It owns the list, the one Download
 // control, the run and its state, the settings and the timers, and wires the
@@ -66,6 +68,15 @@ class FrmMain {
   // The user gave the window a new size: it is kept for the next start.
   void MainWindowResized(int width, int height);
 
+  // The grid's item commands, on the items chosen in it: which apply, and
+  // each of them. Addresses are one a line.
+  ItemActions ChosenItemActions();
+  void OpenChosenFile();
+  void OpenDownloadFolder();
+  std::string ChosenAddresses(bool videoAddresses);
+  void RetryChosen();
+  void RemoveChosen();
+
   // The window hook: a wheel turn over the main window.
   void MainWindowWheel(int delta);
   void ScrollUp();
@@ -81,6 +92,11 @@ class FrmMain {
   const std::string& ProgramDir() const { return programDir_; }
 
  private:
+  // Tells a run's end beside the tray icon when the window is out of sight.
+  void RunEnded(const RunTally& tally);
+  // The path of a file of this name in the download folder.
+  std::string FilePath(const std::string& name) const;
+
   Ports ports_;
   std::string programDir_;
   DownloadList list_;

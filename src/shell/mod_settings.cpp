@@ -101,6 +101,8 @@ void LoadSettings(CRegister& reg, Settings& settings, Movie& movie,
   settings.DownloadDir = ReadDownloadDir(reg);
   ReadTruthValue(reg.REGGetSetting(kHkeyCurrentUser, kSettingsKey, kAnySiteValue, "0"),
                  settings.AnySite);
+  ReadTruthValue(reg.REGGetSetting(kHkeyCurrentUser, kSettingsKey, kNotifyValue, "1"),
+                 settings.Notify);
   SendSettingsToMovie(settings, movie);
 }
 
@@ -109,6 +111,7 @@ void SaveSettings(CRegister& reg, const Settings& settings) {
                      settings.URLMon ? "True" : "False");
   reg.REGSaveSetting(kHkeyCurrentUser, kSettingsKey, kDownloadDirValue, settings.DownloadDir);
   reg.REGSaveSetting(kHkeyCurrentUser, kSettingsKey, kAnySiteValue, settings.AnySite ? "1" : "0");
+  reg.REGSaveSetting(kHkeyCurrentUser, kSettingsKey, kNotifyValue, settings.Notify ? "1" : "0");
 }
 
 std::optional<WindowSize> ReadWindowSize(CRegister& reg) {
@@ -137,6 +140,7 @@ void SendSettingsToMovie(const Settings& settings, Movie& movie) {
   SetMovieVariable(movie, "_root.Convert_CB", "1");
   SetMovieVariable(movie, "_root.download_dir", settings.DownloadDir);
   SetMovieVariable(movie, "_root.anySite_CB", settings.AnySite);
+  SetMovieVariable(movie, "_root.notify_CB", settings.Notify);
 }
 
 }  // namespace reelcatch

@@ -17,6 +17,8 @@ inline constexpr const char* kDownloadDirValue = "Download Dir";
 inline constexpr const char* kUrlMonValue = "URL Mon";
 // "1" or "0"; off when missing.
 inline constexpr const char* kAnySiteValue = "Any Site";
+// "1" or "0"; on when missing.
+inline constexpr const char* kNotifyValue = "Notify When Done";
 // The main window's size as the user left it, "width x height" in pixels.
 inline constexpr const char* kWindowSizeValue = "Window Size";
 

@@ -31,10 +31,26 @@ void SetAnySite(const CommandTarget& w, bool on) {
   w.saveSettings();
 }
 
+void SetNotify(const CommandTarget& w, bool on) {
+  w.settings.Notify = on;
+  w.saveSettings();
+}
+
+// An add that found every address listed already would look like nothing
+// happened: the face says so under the address box for a while. Emptied
+// first, so that the same hint twice is shown twice, and by an add that did
+// add something.
+void ShowAddHint(const CommandTarget& w, int countBefore,
+                 const std::vector<std::string>& notAdded) {
+  w.movie.SetVariable("_root.hintTxt", "");
+  if (w.list.Count() == countBefore && notAdded.empty())
+    w.movie.SetVariable("_root.hintTxt", kAlreadyListed);
+}
+
 }  // namespace
 
 void RunFaceCommand(const CommandTarget& target, const std::string& command) {
-  static const std::array<Command, 23> kCommands = {{
+  static const std::array<Command, 26> kCommands = {{
       {"IDC_FS_Drag", [](const CommandTarget& w) { w.window.DragWindow(); }},
       {"IDC_FS_Minimize", [](const CommandTarget& w) { w.window.Minimize(); }},
       {"IDC_FS_Tray",
@@ -58,7 +74,9 @@ void RunFaceCommand(const CommandTarget& target, const std::string& command) {
          RunState& state = w.run.State();
          std::vector<std::string> notAdded;
          if (!BlankOnly(url)) {
+           int countBefore = w.list.Count();
            notAdded = AddDownloadURL(url, w.list, w.display, state, w.settings.AnySite);
+           ShowAddHint(w, countBefore, notAdded);
          }
          if (state.Downloading) LocateRunningRow(w.list, w.display, state);
          SayNotAdded(w.dialogs, notAdded);
@@ -78,6 +96,9 @@ void RunFaceCommand(const CommandTarget& target, const std::string& command) {
       {"ID_FS_autoDownloadUncheck", [](const CommandTarget& w) { SetMonitoring(w, false); }},
       {"ID_FS_anySiteCheck", [](const CommandTarget& w) { SetAnySite(w, true); }},
       {"ID_FS_anySiteUncheck", [](const CommandTarget& w) { SetAnySite(w, false); }},
+      {"ID_FS_notifyCheck", [](const CommandTarget& w) { SetNotify(w, true); }},
+      {"ID_FS_notifyUncheck", [](const CommandTarget& w) { SetNotify(w, false); }},
+      {"ID_FS_openFolder", [](const CommandTarget& w) { w.shell.Open(w.settings.DownloadDir); }},
   }};
   for (const Command& entry : kCommands) {
     if (entry.name == command) {
@@ -96,8 +117,11 @@ void AddGivenAddresses(const CommandTarget& target, const std::vector<std::strin
   RunState& state = target.run.State();
   std::vector<std::string> notAdded;
   bool anySite = target.settings.AnySite;
-  if (!given.empty())
+  int countBefore = target.list.Count();
+  if (!given.empty()) {
     notAdded = AddDownloadURLs(given, target.list, target.display, state, anySite);
+    ShowAddHint(target, countBefore, notAdded);
+  }
   if (state.Downloading) LocateRunningRow(target.list, target.display, state);
   SayNotAdded(target.dialogs, notAdded);
 }

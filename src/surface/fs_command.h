@@ -34,6 +34,9 @@ struct CommandTarget {
   std::function<void()> saveSettings;
 };
 
+// Told under the address box when an add found its address listed already.
+inline constexpr const char* kAlreadyListed = "This address is already in the download list.";
+
 // Runs the operation of a face's command. Names are compared exactly, in
 // order; an unknown name does nothing.
 void RunFaceCommand(const CommandTarget& target, const std::string& command);

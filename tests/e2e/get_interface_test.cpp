@@ -8,7 +8,9 @@
 #include <chrono>
 #include <clocale>
 #include <ostream>
+#include <regex>
 #include <set>
+#include <sstream>
 
 #include "e2e/get_fixture.h"
 #include "support/sample_site.h"
@@ -161,6 +163,31 @@ TEST_P(CtrlC, EndsTheRunAndTheNextRunGoesOnWhereItStopped) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Folders, CtrlC, testing::Values("disk", "ramfs"));
+
+// Off a terminal, a video that takes seconds gives a progress line at most
+// once a second, each ending with the speed and the time left.
+TEST_F(GetTest, ProgressLinesTellSpeedAndTimeLeftAtMostOnceASecond) {
+  Response video = Response::Head("HTTP/1.1 200 OK", {{"Content-Length", "24000"}});
+  for (int piece = 0; piece < 24; ++piece) video.Send(std::string(1000, 'v')).Pause(150ms);
+  std::string page = Page("slow", "/slow.flv", std::move(video));
+  auto began = std::chrono::steady_clock::now();
+  auto run = Run({"-d", videos.string(), "--", page});
+  auto seconds =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - began);
+  ASSERT_EQ(run->Wait(), 0) << run->Stderr();
+  const std::regex progress(R"(\[1\] [0-9]+  slow\.flv  23\.4 KB  [0-9.]+ K?B/s  0:[0-9]{2} left)");
+  int lines = 0, rated = 0;
+  std::istringstream stderrLines(run->Stderr());
+  for (std::string line; std::getline(stderrLines, line);) {
+    if (!line.starts_with("[1] ") || !std::isdigit(static_cast<unsigned char>(line[4]))) continue;
+    ++lines;
+    bool hasRate = line.find("B/s") != std::string::npos;
+    EXPECT_TRUE(!hasRate || std::regex_match(line, progress)) << line;
+    rated += hasRate;
+  }
+  EXPECT_GE(rated, 1) << run->Stderr();
+  EXPECT_LE(lines, seconds.count() + 1) << run->Stderr();
+}
 
 // A server that asks for a minute's patience: the stop ends the wait.
 TEST_F(GetTest, CtrlCEndsAWaitForTheNextTry) {

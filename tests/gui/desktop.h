@@ -46,8 +46,9 @@ class Desktop : public ::testing::Test {
     QFile::setPermissions(Path("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     for (const char* name : {"HOME=home", "XDG_CONFIG_HOME=config", "XDG_RUNTIME_DIR=run"})
       qputenv(QByteArray(name).split('=')[0], Path(QByteArray(name).split('=')[1]).toUtf8());
-    for (QString name : {"Main.qml", "reelcatch.png"})
-      ASSERT_TRUE(QFile::copy(REELCATCH_SOURCE_DIR "/face/" + name, Path("program/" + name)));
+    QDir face(REELCATCH_SOURCE_DIR "/face");
+    for (const QString& name : face.entryList({"*.qml", "qmldir", "reelcatch.png"}, QDir::Files))
+      ASSERT_TRUE(QFile::copy(face.filePath(name), Path("program/" + name)));
   }
   // Monitoring off: no watcher is started.
   void Start() {

@@ -44,7 +44,8 @@ TEST_F(DesktopDownloadTest, TypedAddressIsSavedWithItsProgressShownAsABar) {
     QRect cell = Grid().View().visualRect(Grid().Model().index(0, kColStatus));
     QImage screen = testing::OnScreen(*Grid().View().viewport());
     int width = 0;
-    while (screen.pixelColor(cell.left() + width, cell.top() + 1) == QPalette().highlight().color())
+    Rgb bar = Grid().Delegate().Colors().highlight;
+    while (screen.pixelColor(cell.left() + width, cell.top() + 1) == QColor(bar.r, bar.g, bar.b))
       ++width;
     if (std::abs(width - percent * cell.width() / 100) > 1.5) return;
     // Over the bar the text takes the bar's back colour.
@@ -59,9 +60,18 @@ TEST_F(DesktopDownloadTest, TypedAddressIsSavedWithItsProgressShownAsABar) {
         Face().rootObject()->findChild<QQuickItem*>("footerLine")->property("text").toString();
     if (shown.size() == 1 && !(footerTold = footerRate.match(footer).hasMatch())) return;
     shown.push_back(status);
-    // scripts/screenshot takes its picture here.
+    // scripts/screenshot takes its pictures here, at the window's first size and enlarged.
     if (shown.size() == 2 && qEnvironmentVariableIsSet("REELCATCH_SCREENSHOT"))
       Window().grab().save(qEnvironmentVariable("REELCATCH_SCREENSHOT"));
+    if (shown.size() == 2 && qEnvironmentVariableIsSet("REELCATCH_SCREENSHOT_LARGE")) {
+      observer.stop();
+      Window().resize(1000, 800);
+      QTest::qWait(500);  // only for the picture: the face draws its new size
+      Window().grab().save(qEnvironmentVariable("REELCATCH_SCREENSHOT_LARGE"));
+      Window().resize(640, 550);
+      QTest::qWait(500);
+      observer.start(10);
+    }
     server.Open(std::to_string(shown.size()));
   });
   observer.start(10);
@@ -80,28 +90,84 @@ TEST_F(DesktopDownloadTest, TypedAddressIsSavedWithItsProgressShownAsABar) {
 // Each failure keeps "ERROR" as its status and tells why as the cell's tooltip.
 TEST_F(DesktopDownloadTest, AFailedItemTellsWhyInItsStatusTooltip) {
   test::ScriptedServer server;
-  const std::pair<test::Response, const char*> cases[] = {
+  struct Case {
+    test::Response video;
+    const char* reason;
+    const char* folder = "videos";
+  } const cases[] = {
       {test::Response::WithStatus("HTTP/1.1 404 Not Found", ""), "HTTP 404 Not Found"},
       {test::Response::Head("HTTP/1.1 200 OK", {{"Content-Length", "9000"}}).Send("v").Hold(),
-       "Server sent nothing for 1 s"}};
+       "Server sent nothing for 1 s"},
+      // A file where the folder should be: nothing can be written there.
+      {test::Response::Ok("video"), "Could not write file: Not a directory", "not-a-folder"}};
+  QFile(Path("not-a-folder")).open(QIODevice::WriteOnly);
   Start();
+  frm_->Control().SetTimeouts(1, 1);
+  frm_->Run().SetRetries(0);
   for (size_t row = 0; row < std::size(cases); ++row) {
     std::string page = "/angryalien.com/" + std::to_string(row), file = page + ".flv";
     server.Route(page, test::Response::Ok("<embed src=\"" + server.Url(file) + "\" />"));
-    server.Route(file, cases[row].first);
+    server.Route(file, cases[row].video);
     Add(server.Url(page));
+    frm_->CurrentSettings().DownloadDir = Path(cases[row].folder).toStdString();
+    frm_->Run().cmdStartDownload_Click();
   }
-  frm_->Control().SetTimeouts(1, 1);
-  frm_->Run().SetRetries(0);
-  frm_->Run().cmdStartDownload_Click();
   OpenDownloadsPage();
-  for (int row = 0; row < 2; ++row) {
+  for (int row = 0; row < int(std::size(cases)); ++row) {
     EXPECT_EQ(Grid().CellText(row, kColStatus), "ERROR");
     QPoint at = Grid().View().visualRect(Grid().Model().index(row, kColStatus)).center();
     QHelpEvent help(QEvent::ToolTip, at, Grid().View().viewport()->mapToGlobal(at));
     QApplication::sendEvent(Grid().View().viewport(), &help);
-    EXPECT_EQ(QToolTip::text().toStdString(), cases[row].second);
+    EXPECT_EQ(QToolTip::text().toStdString(), cases[row].reason);
   }
+}
+
+// A run that ends while the window is out of sight says how it went beside
+// the tray icon, unless switched off on the About page; a click on the
+// message brings the window back.
+TEST_F(DesktopDownloadTest, ARunEndedOutOfSightIsToldBesideTheTrayIcon) {
+  enum Sight { kShown, kHidden, kMinimised };
+  struct Case {
+    const char* name;
+    Sight sight;
+    bool switchedOff;
+    QString message;  // empty: none
+  } const cases[] = {
+      {"in sight", kShown, false, ""},
+      {"hidden, switched off", kHidden, true, ""},
+      {"hidden", kHidden, false, "1 downloaded, 1 failed"},
+      {"minimised", kMinimised, false, "1 downloaded, 1 failed"},
+  };
+  test::ScriptedServer server;
+  Start();
+  frm_->CurrentSettings().DownloadDir = Path("videos").toStdString();
+  for (size_t row = 0; row < std::size(cases); ++row) {
+    const Case& c = cases[row];
+    SCOPED_TRACE(c.name);
+    QString before = Tray().LastMessage();
+    if (c.switchedOff != !frm_->CurrentSettings().Notify) {
+      Face().SetVariable("_root.page", "about");
+      Click("notifySwitch");
+      ASSERT_TRUE(QTest::qWaitFor([&] { return frm_->CurrentSettings().Notify != c.switchedOff; }));
+    }
+    for (const char* name : {"good", "gone"}) {
+      std::string page = "/angryalien.com/" + std::string(name) + std::to_string(row);
+      server.Route(page, test::Response::Ok("<embed src=\"" + server.Url(page + ".flv") + "\" />"));
+      server.Route(page + ".flv", name == std::string("good")
+                                      ? test::Response::Ok("video")
+                                      : test::Response::WithStatus("HTTP/1.1 404 Not Found", ""));
+      Add(server.Url(page));
+    }
+    Window().Restore();
+    if (c.sight == kHidden) Window().Hide();
+    if (c.sight == kMinimised) Window().Minimize();
+    frm_->Run().cmdStartDownload_Click();
+    EXPECT_EQ(Tray().LastMessage(), c.message.isEmpty() ? before : c.message);
+    if (c.sight != kHidden) continue;
+    emit Tray().Icon().messageClicked();
+    EXPECT_TRUE(Window().IsVisible());
+  }
+  EXPECT_EQ(CRegister().REGGetSetting(kHkeyCurrentUser, kSettingsKey, kNotifyValue, ""), "1");
 }
 
 // The list follows the run to the item it works on, unless the user scrolled meanwhile.

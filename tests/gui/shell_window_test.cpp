@@ -5,6 +5,7 @@
 #include <set>
 
 #include "desktop.h"
+#include "surface/fs_command.h"
 
 namespace reelcatch {
 namespace {
@@ -30,6 +31,9 @@ TEST_F(FaceTest, EveryControlRaisesItsCommandAsTheRunAllows) {
       {"downloads", "retryButton", "ID_FS_retryFailed", true},
       {"downloads", "anySiteSwitch", "ID_FS_anySiteCheck"},
       {"downloads", "anySiteSwitch", "ID_FS_anySiteUncheck"},
+      {"downloads", "openFolderButton", "ID_FS_openFolder"},
+      {"about", "notifySwitch", "ID_FS_notifyUncheck"},
+      {"about", "notifySwitch", "ID_FS_notifyCheck"},
   };
   Start();
   Strings commands;
@@ -51,6 +55,86 @@ TEST_F(FaceTest, EveryControlRaisesItsCommandAsTheRunAllows) {
 
 // Points of the window: the grid lies at 40, 220, 575 x 178.
 const QPoint kOverGrid(300, 330), kOverFace(320, 120);
+
+// Tab and Shift+Tab go through every control of the page in reading order,
+// the list in its place among them, each marked while it has the focus.
+TEST_F(FaceTest, TabVisitsEveryControlInReadingOrderWithAFocusMark) {
+  const Strings order = {"addressField",   "addButton",       "retryButton",   "startButton",
+                         "stopButton",     "selectAllButton", "removeButton",  "upButton",
+                         "downButton",     "clearButton",     "the list",      "openFolderButton",
+                         "browseButton",   "watchSwitch",     "anySiteSwitch", "helpLink",
+                         "webSiteLink",    "homeTab",         "downloadsTab",  "aboutTab",
+                         "minimizeButton", "trayButton",      "closeButton",   "addressField"};
+  Start();
+  Add("http://www.youtube.com/watch?v=1");
+  OpenDownloadsPage();
+  Click("addressField");
+  auto focused = [&]() -> std::string {
+    if (Grid().HasFocus()) return Grid().Frame().FocusMark() ? "the list" : "an unmarked list";
+    QQuickItem* item = Face().hasFocus() ? Face().quickWindow()->activeFocusItem() : nullptr;
+    if (!item) return "nothing";
+    auto* ring = item->findChild<QQuickItem*>("focusRing", Qt::FindDirectChildrenOnly);
+    // The address box marks itself.
+    bool marked = item->objectName() == "addressField" || (ring && ring->isVisible());
+    return item->objectName().toStdString() + (marked ? "" : " unmarked");
+  };
+  for (bool forward : {true, false}) {
+    Strings visited = {focused()};
+    while (visited.size() < order.size()) {
+      QTest::keyClick(QApplication::focusWidget(), forward ? Qt::Key_Tab : Qt::Key_Backtab);
+      visited.push_back(focused());
+    }
+    EXPECT_EQ(visited, forward ? order : Strings(order.rbegin(), order.rend()));
+  }
+}
+
+// Links dropped on the window are added as if typed, one a line.
+TEST_F(FaceTest, DroppedLinksAreAdded) {
+  const struct {
+    const char *format, *data;
+    int listed;
+  } cases[] = {
+      {"text/uri-list",
+       "http://www.youtube.com/watch?v=a\r\n# a comment\r\nhttp://www.youtube.com/watch?v=b\r\n",
+       2},
+      {"text/plain", "http://www.youtube.com/watch?v=c\nhttp://www.youtube.com/watch?v=d", 4},
+  };
+  Start();
+  QWindow* window = Window().windowHandle();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.format);
+    QMimeData data;
+    data.setData(c.format, c.data);
+    QDragEnterEvent enter(kOverFace, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(window, &enter);
+    QDropEvent drop(kOverFace, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(window, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frm_->List().Count() == c.listed; }));
+  }
+}
+
+// Adding an address that is listed already says so under the address box, for a while.
+TEST_F(FaceTest, AnAddressListedAlreadyIsToldUnderTheAddressBox) {
+  Start();
+  OpenDownloadsPage();
+  auto* hint = Face().rootObject()->findChild<QQuickItem*>("addressHint");
+  // The address of each add, and whether the hint shows after it.
+  const std::pair<const char*, bool> adds[] = {
+      {"v=1", false}, {"v=1", true}, {"v=2", false}, {"v=2", true}};
+  for (auto [address, told] : adds) {
+    SCOPED_TRACE(address);
+    Click("addressField");
+    QTest::keyClick(&Face(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(&Face(), QStringLiteral("http://www.youtube.com/watch?") + address);
+    // Enter adds, as the button does.
+    told ? Click("addButton") : QTest::keyClick(&Face(), Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return frm_->List().Count() == address[2] - '0' && hint->isVisible() == told; }));
+  }
+  EXPECT_EQ(hint->property("text").toString().toStdString(), kAlreadyListed);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !hint->isVisible(); }, 10000));
+}
 
 TEST_F(FaceTest, WheelScrollsTheFocusedGridOneRowPerTurnAndRightPressesMissTheFace) {
   Start();

@@ -54,14 +54,17 @@ TEST_F(ShellTest, StartsUpInOrderAndStartsTheWatcherOnlyWhenMonitoring) {
           "Shell.Launch " + Watcher() + " 4242", var + "autoToDownloadList_CB=1",
           var + "Download_CB=1", var + "Convert_CB=1",
           var + "download_dir=" + Home() + "/Downloaded Videos", var + "anySite_CB=0",
-          "Window.StartHook"}));
+          var + "notify_CB=1", "Window.StartHook"}));
   EXPECT_FALSE(fs::exists(HiveFile())) << "loading writes nothing";
-  SaveSettings(reg_, {"/srv/v", false, true});
-  EXPECT_EQ(Get(kUrlMonValue, kSettingsKey) + Get(kAnySiteValue, kSettingsKey), "False1");
+  SaveSettings(reg_, {"/srv/v", false, true, false});
+  EXPECT_EQ(Get(kUrlMonValue, kSettingsKey) + Get(kAnySiteValue, kSettingsKey) +
+                Get(kNotifyValue, kSettingsKey),
+            "False10");
   Restart();
-  EXPECT_EQ(Only(startUp_, {"Shell.", var + "auto", var + "download_dir", var + "anySite"}),
+  EXPECT_EQ(Only(startUp_,
+                 {"Shell.", var + "auto", var + "download_dir", var + "anySite", var + "notify"}),
             (EventLog{var + "autoToDownloadList_CB=0", var + "download_dir=/srv/v",
-                      var + "anySite_CB=1"}));
+                      var + "anySite_CB=1", var + "notify_CB=0"}));
 }
 
 TEST_F(ShellTest, EveryWayOutStopsTheWatcherAndAsksOnlyAboutARunThatRuns) {
@@ -176,8 +179,8 @@ TEST_F(ShellTest, StoredSettingsAreReadWithCare) {
 TEST_F(ShellTest, PrivateFolderIsClosedToOthersOrRefused) {
   const std::string path = temp_.Path() + "/p";
   // Its mode, and whether another user owns it; whether it is used.
-  for (auto [mode, theirs, usable] : {std::tuple{0755u, false, true}, {0770u, false, false},
-                                      {0700u, true, false}}) {
+  for (auto [mode, theirs, usable] :
+       {std::tuple{0755u, false, true}, {0770u, false, false}, {0700u, true, false}}) {
     fs::create_directory(path);
     chmod(path.c_str(), mode);
     if (theirs && chown(path.c_str(), 4242, static_cast<gid_t>(-1)) != 0) continue;

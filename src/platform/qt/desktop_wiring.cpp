@@ -1,6 +1,12 @@
 #include "platform/qt/desktop_wiring.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+
+#include "list/item_actions.h"
+#include "platform/qt/item_menu.h"
 #include "platform/qt/qt_host.h"
+#include "platform/qt/qt_text.h"
 #include "shell/frm_main.h"
 
 namespace reelcatch {
@@ -15,8 +21,32 @@ void WireFace(QtHost& host, FrmMain& frm) {
   // face's own close button does.
   host.MainWindow().SetCloseHandler([&frm] { frm.EndMe(); });
   host.MainWindow().Hook().SetWheelHandler([&frm](int delta) { frm.MainWindowWheel(delta); });
+  host.MainWindow().SetDropHandler([&host, &frm](const std::vector<std::string>& links) {
+    AddGivenAddresses(host, frm, links);
+  });
   host.MainWindow().SetSizeSettledHandler(
       [&frm](int width, int height) { frm.MainWindowResized(width, height); });
+}
+
+void CopyText(const std::string& text) { QGuiApplication::clipboard()->setText(ToQString(text)); }
+
+// Delete, and the menu of the items chosen in the list.
+void WireGrid(QtHost& host, FrmMain& frm) {
+  GridViewHandlers& handlers = host.DownloadGrid().View().Handlers();
+  handlers.remove = [&frm] { frm.RemoveChosen(); };
+  handlers.menu = [&host, &frm](QPoint at) {
+    ItemMenuCommands commands{
+        [&frm] { frm.OpenChosenFile(); },
+        [&frm] { frm.OpenDownloadFolder(); },
+        [&frm] { CopyText(frm.ChosenAddresses(false)); },
+        [&frm] { CopyText(frm.ChosenAddresses(true)); },
+        [&frm] { frm.RetryChosen(); },
+        [&host] { host.DownloadGrid().View().RenameCurrent(); },
+        [&frm] { frm.RemoveChosen(); },
+    };
+    FillItemMenu(host.ItemMenu(), frm.ChosenItemActions(), commands);
+    host.ItemMenu().popup(at);
+  };
 }
 
 void WireTray(QtHost& host, FrmMain& frm) {
@@ -28,6 +58,7 @@ void WireTray(QtHost& host, FrmMain& frm) {
   handlers.retryFailed = [&frm] { frm.Flash_FSCommand("ID_FS_retryFailed", ""); };
   handlers.monitor = [&frm] { frm.mnuMonitor_Click(); };
   handlers.exit = [&frm] { frm.mnuExit_Click(); };
+  handlers.messageClicked = [&frm] { frm.mnuReelcatch_Click(); };
   host.SysTray().SetHandlers(std::move(handlers));
 }
 
@@ -35,6 +66,7 @@ void WireTray(QtHost& host, FrmMain& frm) {
 
 void WireDesktop(QtHost& host, FrmMain& frm) {
   WireFace(host, frm);
+  WireGrid(host, frm);
   WireTray(host, frm);
 }
 

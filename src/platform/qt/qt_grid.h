@@ -59,6 +59,7 @@ class QtGrid : public QObject, public Grid {
   GridFrame& Frame() { return *frame_; }
   GridView& View() { return *view_; }
   GridModel& Model() { return *model_; }
+  const StatusCellDelegate& Delegate() const { return *delegate_; }
 
  private:
   void ApplyWidths();

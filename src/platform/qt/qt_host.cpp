@@ -4,6 +4,7 @@
 #include <QQuickWindow>
 #include <QSGRendererInterface>
 
+#include "platform/qt/item_menu.h"
 #include "platform/qt/qt_text.h"
 
 namespace reelcatch {
@@ -26,6 +27,8 @@ QtHost::QtHost(const std::string& iconPath)
       movie_(new QtMovie(window_.get())),
       grid_(new QtGrid(window_.get())),
       tray_(std::make_unique<QtTray>(QIcon(ToQString(iconPath)))),
+      itemMenu_(new QMenu(window_.get())),
+      addressMenu_(new QMenu(window_.get())),
       dialogs_(window_.get()) {
   QIcon icon(ToQString(iconPath));
   window_->setWindowIcon(icon);
@@ -34,6 +37,12 @@ QtHost::QtHost(const std::string& iconPath)
   window_->SetBeforeQuit([this] { tray_->Icon().hide(); });
   window_->Hook().SetFace(movie_);
   window_->Hook().SetGrid(grid_);
+  window_->Hook().SetFaceMenuHandler([this](std::optional<QPoint> at) { ShowAddressMenu(at); });
+  // Drops land on the window, whatever part of the face they fall on.
+  movie_->setAcceptDrops(false);
+  // The list takes its turn in the face's Tab order.
+  movie_->SetGridFocusHandler([this] { grid_->View().setFocus(Qt::TabFocusReason); });
+  grid_->View().Handlers().leave = [this](bool forward) { movie_->FocusBesideGrid(forward); };
   // The face fills the window; the grid takes what the window grew by.
   window_->SetResizedHandler([this](QSize size) {
     movie_->setGeometry(0, 0, size.width(), size.height());
@@ -46,6 +55,17 @@ QtHost::~QtHost() = default;
 Ports QtHost::GetPorts() {
   return Ports{*movie_,  *grid_, dialogs_, timers_, shell_,
                network_, loop_,  *window_, *tray_,  clipboard_};
+}
+
+// Over the address box, or with the focus in it, its menu.
+void QtHost::ShowAddressMenu(std::optional<QPoint> at) {
+  QQuickItem* root = movie_->rootObject();
+  auto* field = root ? root->findChild<QQuickItem*>(QStringLiteral("addressField")) : nullptr;
+  if (!field || !field->isVisible()) return;
+  QRectF box = field->mapRectToScene(field->boundingRect());
+  if (at ? !box.contains(*at) : !field->hasActiveFocus()) return;
+  FillEditMenu(*addressMenu_, field);
+  addressMenu_->popup(movie_->mapToGlobal(at.value_or(box.bottomLeft().toPoint())));
 }
 
 // Without its face the window still works: an ordinary frame to move and

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QMenu>
 #include <memory>
 #include <string>
 
@@ -36,17 +37,23 @@ class QtHost {
   QtGrid& DownloadGrid() { return *grid_; }
   QtTray& SysTray() { return *tray_; }
   QtEventLoop& Loop() { return loop_; }
+  // The download list's menu (filled by whoever pops it up) and the address box's.
+  QMenu& ItemMenu() { return *itemMenu_; }
+  QMenu& AddressMenu() { return *addressMenu_; }
   // The line shown in place of a face that could not be loaded.
   const QLabel* MissingFaceLine() const { return missingFace_; }
 
  private:
   void OnFaceMissing(const std::string& path);
+  void ShowAddressMenu(std::optional<QPoint> at);
 
   std::unique_ptr<QtWindow> window_;
   QtMovie* movie_;
   QtGrid* grid_;
   QLabel* missingFace_ = nullptr;
   std::unique_ptr<QtTray> tray_;
+  QMenu* itemMenu_;
+  QMenu* addressMenu_;
   QtDialogs dialogs_;
   QtTimerFactory timers_;
   QtShell shell_;

@@ -32,6 +32,9 @@ void QtMovie::LoadMovie(int /*layer*/, const std::string& path) {
   if (Loaded()) {
     connect(rootObject(), SIGNAL(fsCommand(QString, QString)), this,
             SLOT(OnFsCommand(QString, QString)), Qt::QueuedConnection);
+    // A face of its own may have no list in its Tab order.
+    if (rootObject()->metaObject()->indexOfSignal("gridFocus()") >= 0)
+      connect(rootObject(), SIGNAL(gridFocus()), this, SLOT(OnGridFocus()));
     return;
   }
   if (loadFailed_) loadFailed_(path);
@@ -47,6 +50,17 @@ std::string QtMovie::GetVariable(const std::string& name) {
   QQuickItem* root = rootObject();
   if (!root) return {};
   return ToStdString(root->property(PropertyName(name)).toString());
+}
+
+void QtMovie::OnGridFocus() {
+  if (gridFocus_) gridFocus_();
+}
+
+void QtMovie::FocusBesideGrid(bool forward) {
+  QQuickItem* root = rootObject();
+  if (!root) return;
+  setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+  QMetaObject::invokeMethod(root, "focusBesideGrid", Q_ARG(QVariant, forward));
 }
 
 void QtMovie::OnFsCommand(const QString& command, const QString& args) {

@@ -32,10 +32,18 @@ class QtMovie : public QQuickWidget, public Movie {
   }
   bool Loaded() const;
 
+  // Called when the face's Tab order reaches the download list.
+  void SetGridFocusHandler(std::function<void()> handler) { gridFocus_ = std::move(handler); }
+  // Tab (forward) or Shift+Tab left the download list: the face takes the
+  // focus back, on its control after or before the list.
+  void FocusBesideGrid(bool forward);
+
  private slots:
   void OnFsCommand(const QString& command, const QString& args);
+  void OnGridFocus();
 
  private:
+  std::function<void()> gridFocus_;
   CommandHandler handler_;
   std::function<void(const std::string&)> loadFailed_;
 };

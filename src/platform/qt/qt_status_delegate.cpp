@@ -35,11 +35,18 @@ void StatusCellDelegate::SetSelectionColors(Rgb back, Rgb fore) {
   selectedFore_ = fore;
 }
 
-// The bar takes the desktop's own highlight colours, as other progress bars do.
+// The bar takes the desktop's own highlight colours, as other progress bars
+// do, its own darkened or lightened where the percentage would not read.
 StatusCellColors StatusCellDelegate::Colors() const {
   QPalette system = QGuiApplication::palette();
-  return {ToRgb(system.color(QPalette::Highlight)), ToRgb(system.color(QPalette::HighlightedText)),
-          selectedBack_, selectedFore_};
+  Rgb back = ToRgb(system.color(QPalette::HighlightedText));
+  Rgb highlight = ToRgb(system.color(QPalette::Highlight));
+  // Asked for every cell painted: worked out again only when the desktop's colours change.
+  if (!(highlight == legibleFrom_.first && back == legibleFrom_.second)) {
+    legibleFrom_ = {highlight, back};
+    legible_ = Legible(highlight, back);
+  }
+  return {legible_, back, selectedBack_, selectedFore_};
 }
 
 void StatusCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

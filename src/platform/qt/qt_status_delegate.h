@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStyledItemDelegate>
+#include <utility>
 
 #include "list/status_cell.h"
 
@@ -23,11 +24,14 @@ class StatusCellDelegate : public QStyledItemDelegate {
 
   static void PaintLayout(QPainter* painter, const QFont& font, const StatusCellLayout& layout);
 
- private:
+  // The colours the bars are painted in now.
   StatusCellColors Colors() const;
 
+ private:
   Rgb selectedBack_;
   Rgb selectedFore_;
+  mutable std::pair<Rgb, Rgb> legibleFrom_{{-1, -1, -1}, {-1, -1, -1}};
+  mutable Rgb legible_;
 };
 
 }  // namespace reelcatch

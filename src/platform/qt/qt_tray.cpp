@@ -11,6 +11,9 @@ QtTray::QtTray(const QIcon& icon, QObject* parent) : QObject(parent), icon_(icon
   icon_.setToolTip(QString::fromLatin1(kProgramName));
   BuildMenu();
   connect(&icon_, &QSystemTrayIcon::activated, this, &QtTray::OnActivated);
+  connect(&icon_, &QSystemTrayIcon::messageClicked, this, [this] {
+    if (handlers_.messageClicked) handlers_.messageClicked();
+  });
 }
 
 QtTray::~QtTray() { icon_.hide(); }
@@ -76,5 +79,10 @@ void QtTray::SetMonitorChecked(bool checked) { monitor_->setChecked(checked); }
 bool QtTray::MonitorChecked() const { return monitor_->isChecked(); }
 
 void QtTray::PopupMenu() { menu_.popup(QCursor::pos()); }
+
+void QtTray::ShowMessage(const std::string& title, const std::string& text) {
+  lastMessage_ = ToQString(text);
+  icon_.showMessage(ToQString(title), lastMessage_, icon_.icon());
+}
 
 }  // namespace reelcatch

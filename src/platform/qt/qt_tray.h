@@ -18,6 +18,7 @@ struct TrayHandlers {
   std::function<void()> retryFailed;
   std::function<void()> monitor;
   std::function<void()> exit;
+  std::function<void()> messageClicked;
 };
 
 // The notification-area icon with its menu. The menu is popped up by the
@@ -39,6 +40,10 @@ class QtTray : public QObject, public Tray {
   void SetMonitorChecked(bool checked) override;
   bool MonitorChecked() const override;
   void PopupMenu() override;
+  void ShowMessage(const std::string& title, const std::string& text) override;
+
+  // The text of the last message shown beside the icon.
+  const QString& LastMessage() const { return lastMessage_; }
 
   QMenu& Menu() { return menu_; }
   QSystemTrayIcon& Icon() { return icon_; }
@@ -53,6 +58,7 @@ class QtTray : public QObject, public Tray {
   QAction* download_ = nullptr;
   QAction* monitor_ = nullptr;
   TrayHandlers handlers_;
+  QString lastMessage_;
 };
 
 }  // namespace reelcatch

@@ -1,12 +1,16 @@
 #include "platform/qt/qt_window.h"
 
 #include <QCloseEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QRegularExpression>
 #include <QSizeGrip>
 #include <QWindow>
 #include <cstdio>
 #include <cstdlib>
 
 #include "platform/dialogs.h"
+#include "platform/qt/qt_text.h"
 
 namespace reelcatch {
 
@@ -14,6 +18,24 @@ namespace {
 
 constexpr int kGripSize = 16;
 constexpr int kSettleMs = 400;
+
+// The links a drop carries: the lines of a text/uri-list but its comments,
+// else the lines of its text.
+std::vector<std::string> DroppedLinks(const QMimeData& data) {
+  const QString uriList = QStringLiteral("text/uri-list");
+  bool isUriList = data.hasFormat(uriList);
+  QString text = isUriList ? QString::fromUtf8(data.data(uriList)) : data.text();
+  std::vector<std::string> links;
+  for (const QString& line : text.split(QRegularExpression(QStringLiteral("[\\r\\n]+")))) {
+    QString link = line.trimmed();
+    if (!link.isEmpty() && !(isUriList && link.startsWith('#'))) links.push_back(ToStdString(link));
+  }
+  return links;
+}
+
+bool CarriesLinks(const QMimeData* data) {
+  return data && (data->hasFormat(QStringLiteral("text/uri-list")) || data->hasText());
+}
 
 }  // namespace
 
@@ -30,6 +52,7 @@ QtWindow::QtWindow(QWidget* parent)
       sizeSettled_(width(), height());
   });
   SetSize(kWidth, kHeight);
+  setAcceptDrops(true);
 }
 
 void QtWindow::SetSize(int width, int height) {
@@ -49,6 +72,23 @@ void QtWindow::resizeEvent(QResizeEvent* event) {
   PlaceGrip();
   if (resized_) resized_(size());
   settle_.start();
+}
+
+void QtWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (CarriesLinks(event->mimeData())) event->acceptProposedAction();
+}
+
+void QtWindow::dragMoveEvent(QDragMoveEvent* event) {
+  if (CarriesLinks(event->mimeData())) event->acceptProposedAction();
+}
+
+void QtWindow::dropEvent(QDropEvent* event) {
+  if (!CarriesLinks(event->mimeData())) return;
+  event->acceptProposedAction();
+  std::vector<std::string> links = DroppedLinks(*event->mimeData());
+  // After the drop has ended: adding may ask the user something.
+  if (dropHandler_ && !links.empty())
+    QTimer::singleShot(0, this, [this, links] { dropHandler_(links); });
 }
 
 void QtWindow::Show() { show(); }

@@ -3,6 +3,8 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "platform/qt/window_hook.h"
 #include "platform/window.h"
@@ -46,6 +48,11 @@ class QtWindow : public QWidget, public Window {
   void SetSizeSettledHandler(std::function<void(int width, int height)> handler) {
     sizeSettled_ = std::move(handler);
   }
+  // Links dropped anywhere on the window, one per line of a text/uri-list
+  // or of plain text, as given.
+  void SetDropHandler(std::function<void(const std::vector<std::string>& links)> handler) {
+    dropHandler_ = std::move(handler);
+  }
   // The window keeps an ordinary frame, for when there is no face to drag it by.
   void UseOrdinaryFrame();
   // The filters that StartHook installs; the host tells them the face and
@@ -55,6 +62,9 @@ class QtWindow : public QWidget, public Window {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void PlaceGrip();
@@ -65,6 +75,7 @@ class QtWindow : public QWidget, public Window {
   QWidget* grip_;
   std::function<void(QSize)> resized_;
   std::function<void(int, int)> sizeSettled_;
+  std::function<void(const std::vector<std::string>&)> dropHandler_;
   // A drag of the grip resizes many times a second: the size is told once.
   QTimer settle_;
 };

@@ -59,7 +59,12 @@ bool WindowHook::eventFilter(QObject* watched, QEvent* event) {
   }
   // The face's content window is never shown by the desktop: all of its
   // input comes through the face widget.
-  return face_ && watched == face_.data() && IsSwallowedByFace(event);
+  if (!face_ || watched != face_.data() || !IsSwallowedByFace(event)) return false;
+  // The program offers its own menu in the face's place, once per press.
+  if (faceMenuHandler_ && event->type() == QEvent::MouseButtonPress)
+    faceMenuHandler_(static_cast<QMouseEvent*>(event)->position().toPoint());
+  if (faceMenuHandler_ && event->type() == QEvent::KeyPress) faceMenuHandler_(std::nullopt);
+  return true;
 }
 
 bool WindowHook::OnWheel(QEvent* event) {

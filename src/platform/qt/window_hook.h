@@ -4,6 +4,7 @@
 #include <QPoint>
 #include <QPointer>
 #include <functional>
+#include <optional>
 
 class QQuickWidget;
 class QWidget;
@@ -26,6 +27,11 @@ class WindowHook : public QObject {
 
   void SetFace(QQuickWidget* face);
   void SetGrid(QtGrid* grid);
+  // Called for a right press on the face (at its point in the face) or the
+  // menu key (no point), which the face itself never sees.
+  void SetFaceMenuHandler(std::function<void(std::optional<QPoint> at)> handler) {
+    faceMenuHandler_ = std::move(handler);
+  }
   // Called once per wheel event with its vertical turn (120 a notch).
   void SetWheelHandler(std::function<void(int delta)> handler) {
     wheelHandler_ = std::move(handler);
@@ -46,6 +52,7 @@ class WindowHook : public QObject {
   QPointer<QQuickWidget> face_;
   QPointer<QtGrid> grid_;
   std::function<void(int)> wheelHandler_;
+  std::function<void(std::optional<QPoint>)> faceMenuHandler_;
   bool started_ = false;
 };
 
