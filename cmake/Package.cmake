@@ -15,14 +15,14 @@ set(datadir ${CMAKE_INSTALL_DATADIR})
 
 # Debian wants manual pages and changelogs compressed, and reproducibly so
 # (no name or time in the header).
-set(compressed)
+set(built)
 function(reelcatch_gzip source name)
   set(output ${generated}/${name}.gz)
   add_custom_command(OUTPUT ${output}
     COMMAND ${CMAKE_COMMAND} -E copy ${source} ${generated}/${name}
     COMMAND gzip -9nf ${generated}/${name}
     DEPENDS ${source} VERBATIM)
-  set(compressed ${compressed} ${output} PARENT_SCOPE)
+  set(built ${built} ${output} PARENT_SCOPE)
 endfunction()
 
 configure_file(${dist}/changelog.in ${generated}/changelog @ONLY)
@@ -58,11 +58,11 @@ if(TARGET reelcatch)
       COMMAND ${CMAKE_COMMAND} -E make_directory ${icons}/${size}
       COMMAND ${RSVG_CONVERT} -w ${size} -h ${size} -o ${png} ${CMAKE_SOURCE_DIR}/face/reelcatch.svg
       DEPENDS face/reelcatch.svg VERBATIM)
-    list(APPEND compressed ${png})
+    list(APPEND built ${png})
     install(FILES ${png} DESTINATION ${datadir}/icons/hicolor/${size}x${size}/apps)
   endforeach()
 endif()
-add_custom_target(reelcatch_dist ALL DEPENDS ${compressed})
+add_custom_target(reelcatch_dist ALL DEPENDS ${built})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME reelcatch)
