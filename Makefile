@@ -5,7 +5,7 @@ BENCH_BUILD ?= build-bench
 JOBS ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREELCATCH_BENCH=OFF
 
-.PHONY: run test build deps asan bench demo clean
+.PHONY: run test build deps asan bench demo clean package check-package
 
 deps:
 	@scripts/install-deps
@@ -41,6 +41,15 @@ bench: deps $(BENCH_BUILD)/CMakeCache.txt
 
 demo: build
 	@scripts/demo $(BUILD)
+
+# The Debian package reelcatch_VERSION_ARCH.deb in $(BUILD); check-package
+# installs it here, uses it and removes it again.
+package: build
+	rm -f $(BUILD)/reelcatch_*.deb
+	cd $(BUILD) && cpack -G DEB
+
+check-package: package
+	@scripts/check-package $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) build-fuzz

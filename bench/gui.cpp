@@ -100,7 +100,8 @@ class Desktop {
     reelcatch::Ports ports{desktop.movie, desktop.grid,     desktop.dialogs, desktop.timers,
                            desktop.shell, network_,         desktop.loop,    desktop.window,
                            desktop.tray,  desktop.clipboard};
-    frm_ = std::make_unique<FrmMain>(ports, folder.filePath("program").toStdString(), "1");
+    const std::string program = folder.filePath("program").toStdString();
+    frm_ = std::make_unique<FrmMain>(ports, reelcatch::ProgramFolders{program, program}, "1");
     frm_->Form_Load();
     host_.Face().SetVariable("_root.page", "downloads");
     frm_->Flash_FSCommand("IDC_FS_Download", "");

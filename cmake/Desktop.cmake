@@ -33,27 +33,3 @@ foreach(asset IN LISTS face_assets)
     configure_file(${asset} ${CMAKE_BINARY_DIR}/${asset_name} COPYONLY)
   endif()
 endforeach()
-
-include(GNUInstallDirs)
-set(REELCATCH_APPDIR ${CMAKE_INSTALL_LIBDIR}/reelcatch)
-foreach(program reelcatch reelcatch-clip)
-  if(TARGET ${program})
-    install(TARGETS ${program} RUNTIME DESTINATION ${REELCATCH_APPDIR})
-  endif()
-endforeach()
-install(TARGETS reelcatch-get RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-foreach(asset IN LISTS face_assets)
-  if(EXISTS ${CMAKE_SOURCE_DIR}/${asset})
-    install(FILES ${asset} DESTINATION ${REELCATCH_APPDIR})
-  endif()
-endforeach()
-
-# The desktop menu entry and its icon.
-if(TARGET reelcatch AND EXISTS ${CMAKE_SOURCE_DIR}/face/reelcatch.desktop)
-  set(REELCATCH_DESKTOP_EXEC ${CMAKE_INSTALL_FULL_LIBDIR}/reelcatch/reelcatch)
-  configure_file(face/reelcatch.desktop ${CMAKE_BINARY_DIR}/reelcatch.desktop @ONLY)
-  install(FILES ${CMAKE_BINARY_DIR}/reelcatch.desktop
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-  install(FILES face/reelcatch.png
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
-endif()

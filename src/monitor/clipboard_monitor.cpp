@@ -14,14 +14,14 @@ constexpr int kMonitorPollMs = 2000;
 }  // namespace
 
 ClipboardMonitor::ClipboardMonitor(MonitorPorts ports, DownloadList& list, ListDisplay& display,
-                                   DownloadRun& run, Settings& settings, std::string programDir,
+                                   DownloadRun& run, Settings& settings, std::string watcherDir,
                                    std::string channel)
     : ports_(ports),
       list_(list),
       display_(display),
       run_(run),
       settings_(settings),
-      programDir_(std::move(programDir)),
+      watcherDir_(std::move(watcherDir)),
       channel_(std::move(channel)),
       tmrMonitor_(ports.timers.CreateTimer([this] { tmrMonitor_Timer(); })) {
   tmrMonitor_->SetInterval(kMonitorPollMs);
@@ -31,7 +31,7 @@ void ClipboardMonitor::Monitor(bool bState) {
   // Without a channel no watcher of ours can run: the program said so at
   // start, and the setting stays as the user chose it.
   if (!channel_.empty()) {
-    ports_.shell.Launch(programDir_ + kWatcherName, {bState ? channel_ : std::string("Exit")});
+    ports_.shell.Launch(watcherDir_ + kWatcherName, {bState ? channel_ : std::string("Exit")});
   }
   settings_.URLMon = bState;
 }

@@ -28,10 +28,10 @@ struct MonitorPorts {
 // the window; the older polling path reads the clipboard itself.
 class ClipboardMonitor {
  public:
-  // The watcher lies in programDir; channel names its delivery channel,
+  // The watcher lies in watcherDir; channel names its delivery channel,
   // empty when there is none (the watcher is then never started).
   ClipboardMonitor(MonitorPorts ports, DownloadList& list, ListDisplay& display, DownloadRun& run,
-                   Settings& settings, std::string programDir, std::string channel);
+                   Settings& settings, std::string watcherDir, std::string channel);
 
   void Monitor(bool bState);
   void txtMonitor_Change(const std::string& text);
@@ -46,7 +46,7 @@ class ClipboardMonitor {
   ListDisplay& display_;
   DownloadRun& run_;
   Settings& settings_;
-  std::string programDir_;
+  std::string watcherDir_;
   std::string channel_;
   std::unique_ptr<Timer> tmrMonitor_;
   std::string LastClipText;

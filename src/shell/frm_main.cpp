@@ -33,9 +33,9 @@ std::string AboutText() {
 
 }  // namespace
 
-FrmMain::FrmMain(Ports ports, std::string programDir, std::string channel)
+FrmMain::FrmMain(Ports ports, ProgramFolders folders, std::string channel)
     : ports_(ports),
-      programDir_(std::move(programDir)),
+      folders_(std::move(folders)),
       display_(list_, ports.grid, ports.loop, ports.dialogs),
       download_(std::make_unique<Download>(ports.loop)),
       register_(std::make_unique<CRegister>()),
@@ -51,11 +51,11 @@ FrmMain::FrmMain(Ports ports, std::string programDir, std::string channel)
   tmrEnd_->SetInterval(kEndDelayMs);
   commands_ = std::make_unique<CommandTarget>(
       CommandTarget{ports.window, ports.tray, ports.shell, ports.movie, ports.dialogs, list_,
-                    display_, *run_, settings_, programDir_, [this] { EndMe(); },
+                    display_, *run_, settings_, folders_.face, [this] { EndMe(); },
                     [this](bool on) { Monitor(on); }, [this] { SaveCurrentSettings(); }});
   monitor_ = std::make_unique<ClipboardMonitor>(
       MonitorPorts{ports.shell, ports.clipboard, ports.movie, ports.timers, ports.dialogs}, list_,
-      display_, *run_, settings_, programDir_, std::move(channel));
+      display_, *run_, settings_, folders_.watcher, std::move(channel));
   ports.grid.SetEvents(&display_);
   display_.SetFileRenamer([this](const DownloadItem& item, const std::string& name) {
     return run_->RenameFile(item.FileName, name);
@@ -80,7 +80,7 @@ void FrmMain::InitMainWindow() {
   ports_.tray.SetTip(kProgramName);
   ports_.tray.SetInTray(true);
   ports_.window.SetSize(kWindowSize.width, kWindowSize.height);
-  ports_.movie.LoadMovie(0, programDir_ + "/Main.qml");
+  ports_.movie.LoadMovie(0, folders_.face + "/Main.qml");
   ports_.grid.SetGeometry(40, 220, 575, 178);
   display_.FormatDownloadGrid(true);
   SetMovieVariable(ports_.movie, "_root.aboutTxt", AboutText());

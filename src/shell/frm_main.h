@@ -10,6 +10,7 @@
 #include "run/settings.h"
 #include "shell/mod_settings.h"
 #include "shell/ports.h"
+#include "shell/program_folders.h"
 #include "surface/window_hook.h"
 
 namespace reelcatch {
@@ -29,10 +30,9 @@ struct RunTally;
 // through it by name.
 class FrmMain {
  public:
-  // programDir is the folder the program runs from (Main.qml, Help.html and
-  // the watcher lie there); channel names the watcher's delivery channel,
-  // empty when there is none.
-  FrmMain(Ports ports, std::string programDir, std::string channel);
+  // folders says where the face, the help page and the watcher lie; channel
+  // names the watcher's delivery channel, empty when there is none.
+  FrmMain(Ports ports, ProgramFolders folders, std::string channel);
   ~FrmMain();
   FrmMain(const FrmMain&) = delete;
   FrmMain& operator=(const FrmMain&) = delete;
@@ -89,7 +89,6 @@ class FrmMain {
   Settings& CurrentSettings() { return settings_; }
   Timer& EndTimer() { return *tmrEnd_; }
   Timer& MonitorTimer();
-  const std::string& ProgramDir() const { return programDir_; }
 
  private:
   // Tells a run's end beside the tray icon when the window is out of sight.
@@ -98,7 +97,7 @@ class FrmMain {
   std::string FilePath(const std::string& name) const;
 
   Ports ports_;
-  std::string programDir_;
+  ProgramFolders folders_;
   DownloadList list_;
   ListDisplay display_;
   Settings settings_;

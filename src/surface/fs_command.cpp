@@ -64,7 +64,7 @@ void RunFaceCommand(const CommandTarget& target, const std::string& command) {
       {"IDC_FS_Slider", [](const CommandTarget& w) { w.display.HideDownloadGrid(); }},
       {"IDC_FS_Download", [](const CommandTarget& w) { w.display.ShowDownloadGrid(); }},
       {"IDC_FS_About", [](const CommandTarget& w) { w.display.HideDownloadGrid(); }},
-      {"IDC_FS_Help", [](const CommandTarget& w) { w.shell.Open(w.programDir + "/Help.html"); }},
+      {"IDC_FS_Help", [](const CommandTarget& w) { w.shell.Open(w.faceDir + "/Help.html"); }},
       {"ID_FS_webSite", [](const CommandTarget& w) { w.shell.Open(kWebSite); }},
       {"IDC_FS_startDownload", [](const CommandTarget& w) { w.run.ArmStart(); }},
       {"IDC_FS_stopDownload", [](const CommandTarget& w) { w.run.cmdStartDownload_Click(); }},

@@ -27,8 +27,8 @@ struct CommandTarget {
   ListDisplay& display;
   DownloadRun& run;
   Settings& settings;
-  // Help.html lies there.
-  std::string programDir;
+  // The face's folder: Help.html lies there.
+  std::string faceDir;
   std::function<void()> endMe;
   std::function<void(bool on)> monitor;
   std::function<void()> saveSettings;

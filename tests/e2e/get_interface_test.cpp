@@ -248,6 +248,29 @@ TEST_F(GetTest, AnswersLookUpsAndUsageErrors) {
   EXPECT_LT(usage.ru_maxrss, 96 * 1024) << "KiB";
 }
 
+// The manual page and the shell completion keep up with the options --help
+// names; an option is named as a word of its own ("--dir" does not name "-d").
+TEST_F(GetTest, ManualAndCompletionNameEveryOptionOfTheHelp) {
+  auto run = Run({"--help"});
+  ASSERT_EQ(run->Wait(), 0);
+  const std::string help = run->Stdout();
+  const std::regex option(R"((^|[\s\[])(--?[a-z][-a-z]*))");
+  std::set<std::string> options;
+  for (std::sregex_iterator it(help.begin(), help.end(), option), end; it != end; ++it) {
+    options.insert((*it)[2]);
+  }
+  EXPECT_TRUE(options.contains("-d") && options.contains("--version")) << help;
+  for (const char* file : {"dist/reelcatch-get.1", "dist/reelcatch-get.bash"}) {
+    // The page's "\-" is a minus sign that man prints as "-".
+    std::string text = std::regex_replace(ReadFile(std::string(REELCATCH_SOURCE_DIR "/") + file),
+                                          std::regex(R"(\\-)"), "-");
+    for (const std::string& name : options) {
+      EXPECT_TRUE(std::regex_search(text, std::regex("(^|[^-])" + name + "([^-\\w]|$)")))
+          << name << " is missing from " << file;
+    }
+  }
+}
+
 // A locale that is not installed falls back to C without a word, and a run
 // of the suite under it would prove nothing.
 TEST(ProgramLocaleTest, IsInstalled) {

@@ -55,9 +55,10 @@ class Desktop : public ::testing::Test {
     CRegister().REGSaveSetting(kHkeyCurrentUser, kSettingsKey, kUrlMonValue, "False");
     host_ = std::make_unique<QtHost>(Path("program/reelcatch.png").toStdString());
     Ports d = host_->GetPorts();
-    frm_ = std::make_unique<FrmMain>(Ports{d.movie, d.grid, d.dialogs, d.timers, d.shell, net_,
-                                           d.loop, d.window, d.tray, d.clipboard},
-                                     Path("program").toStdString(), "");
+    frm_ = std::make_unique<FrmMain>(
+        Ports{d.movie, d.grid, d.dialogs, d.timers, d.shell, net_, d.loop, d.window, d.tray,
+              d.clipboard},
+        ProgramFolders{Path("program").toStdString(), Path("program").toStdString()}, "");
     WireDesktop(*host_, *frm_);
     frm_->Form_Load();
     Window().Show();

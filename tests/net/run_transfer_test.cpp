@@ -103,7 +103,8 @@ class Edits : public testing::TestWithParam<Edit> {
   test::TempDir dir;
   FakePorts fakes;
   bool homeSet = PointHomeAt(dir.Path());
-  std::unique_ptr<FrmMain> frm = std::make_unique<FrmMain>(fakes.ports(), dir.Path(), "1");
+  std::unique_ptr<FrmMain> frm =
+      std::make_unique<FrmMain>(fakes.ports(), ProgramFolders{dir.Path(), dir.Path()}, "1");
   DownloadList& list = frm->List();
   DownloadRun& run = frm->Run();
   std::map<char, std::string> statuses;

@@ -26,7 +26,7 @@ inline EventLog Joined(std::initializer_list<EventLog> parts) {
   return all;
 }
 
-// A main window over fake ports, its settings and program folder in a fresh
+// A main window over fake ports, its settings and program folders in a fresh
 // temporary folder, its start timer named in the log as the program names it.
 class FrmMainFixture : public ConfigFolderTest {
  protected:
@@ -36,13 +36,14 @@ class FrmMainFixture : public ConfigFolderTest {
   void Restart(const std::string& channel = "4242") {
     frm_.reset();
     fakes_ = std::make_unique<FakePorts>();
-    frm_ = std::make_unique<FrmMain>(fakes_->ports(), ProgramDir(), channel);
+    frm_ = std::make_unique<FrmMain>(fakes_->ports(),
+                                     ProgramFolders{FaceDir(), temp_.Path() + "/lib"}, channel);
     AsFake(frm_->Run().DownloadTimer()).name = "tmrDownload";
     frm_->Form_Load();
     startUp_ = std::exchange(fakes_->log, {});
   }
-  std::string ProgramDir() const { return temp_.Path() + "/program"; }
-  std::string Watcher() const { return ProgramDir() + "/reelcatch-clip"; }
+  std::string FaceDir() const { return temp_.Path() + "/share"; }
+  std::string Watcher() const { return temp_.Path() + "/lib/reelcatch-clip"; }
   void Add(const std::string& text) {
     AddDownloadURL(text, frm_->List(), frm_->Display(), frm_->Run().State());
   }

@@ -9,6 +9,7 @@
 #include "platform/private_folder.h"
 #include "shell/cregister.h"
 #include "shell/mod_settings.h"
+#include "shell/program_folders.h"
 #include "unit/frm_main_fixture.h"
 
 namespace reelcatch {
@@ -48,7 +49,7 @@ TEST_F(ShellTest, StartsUpInOrderAndStartsTheWatcherOnlyWhenMonitoring) {
       Only(startUp_, {"Tray.", "Window.", "Movie.", "Shell.", "Dialogs."}),
       (EventLog{
           "Tray.SetTip Reelcatch", "Tray.SetInTray 1", "Window.SetSize",
-          "Movie.LoadMovie " + ProgramDir() + "/Main.qml",
+          "Movie.LoadMovie " + FaceDir() + "/Main.qml",
           var + "aboutTxt=Version 1.0.0.0\r\nReelcatch is an easy to use program to download video "
                 "files from google,youtube,iFilm and other 9 video sharing sites to your PC.",
           "Shell.Launch " + Watcher() + " 4242", var + "autoToDownloadList_CB=1",
@@ -189,6 +190,29 @@ TEST_F(ShellTest, PrivateFolderIsClosedToOthersOrRefused) {
   }
   ScopedEnv runtime("XDG_RUNTIME_DIR", ""), cache("XDG_CACHE_HOME", "relative");
   EXPECT_EQ(PrivateRuntimeFolder().path, Home() + "/.cache/reelcatch");
+}
+
+// The face and the watcher beside the program (the build tree), else where
+// the package puts them, else beside the program all the same.
+TEST_F(ShellTest, FaceAndWatcherAreFoundBesideTheProgramOrWhereInstalled) {
+  const std::string both[] = {"share/reelcatch/Main.qml", "lib/reelcatch/reelcatch-clip"};
+  // The files present (under a fresh root), the two folders found.
+  const std::tuple<std::vector<std::string>, std::string, std::string> cases[] = {
+      {{"bin/Main.qml", "bin/reelcatch-clip", both[0], both[1]}, "bin", "bin"},
+      {{both[0], both[1]}, "share/reelcatch", "lib/reelcatch"},
+      {{"bin/reelcatch-clip", both[0]}, "share/reelcatch", "bin"},
+      {{"share/reelcatch/Help.html", "lib/reelcatch/Main.qml"}, "bin", "bin"}};
+  int n = 0;
+  for (const auto& [files, face, watcher] : cases) {
+    const fs::path root = temp_.Path() + "/" + std::to_string(++n);
+    for (const std::string& file : files) {
+      fs::create_directories((root / file).parent_path());
+      std::ofstream(root / file) << "x";
+    }
+    ProgramFolders found = FindProgramFolders((root / "bin").string());
+    EXPECT_EQ(found.face, (root / face).string()) << n;
+    EXPECT_EQ(found.watcher, (root / watcher).string()) << n;
+  }
 }
 
 }  // namespace

@@ -54,7 +54,7 @@ TEST_F(SurfaceTest, EachCommandRunsItsOwnOperationAndOnlyByItsExactName) {
       {"IDC_FS_Close", {"Window.StopHook", exit, "Window.Quit"}, "A B C ", "-"},
       {"IDC_FS_Slider", {"Grid.SetVisible 0"}, "A B C ", "-"},
       {"IDC_FS_Download", {"Grid.SetVisible 1", "Grid.BringToFront"}, "A B C ", "-"},
-      {"IDC_FS_Help", {"Shell.Open " + ProgramDir() + "/Help.html"}, "A B C ", "-"},
+      {"IDC_FS_Help", {"Shell.Open " + FaceDir() + "/Help.html"}, "A B C ", "-"},
       {"ID_FS_webSite", {std::string("Shell.Open ") + kWebSite}, "A B C ", "-"},
       {"IDC_FS_startDownload", {"tmrDownload.SetEnabled 1"}, "A B C ", "-"},
       {"IDC_FS_stopDownload", {"Network.IsConnected", kNotConnected}, "A B C ", "-"},

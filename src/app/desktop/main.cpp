@@ -16,6 +16,7 @@
 #include "platform/qt/single_instance.h"
 #include "platform/qt/watcher_channel.h"
 #include "shell/frm_main.h"
+#include "shell/program_folders.h"
 
 namespace {
 
@@ -93,8 +94,9 @@ int main(int argc, char** argv) {
   // goes; only the program's own shutdown ends it.
   QApplication::setQuitOnLastWindowClosed(false);
 
-  std::string programDir = QCoreApplication::applicationDirPath().toStdString();
-  std::string iconPath = programDir + "/reelcatch.png";
+  reelcatch::ProgramFolders folders =
+      reelcatch::FindProgramFolders(QCoreApplication::applicationDirPath().toStdString());
+  std::string iconPath = folders.face + "/reelcatch.png";
   QApplication::setWindowIcon(QIcon(QString::fromStdString(iconPath)));
 
   std::string channel = std::to_string(QCoreApplication::applicationPid());
@@ -107,7 +109,7 @@ int main(int argc, char** argv) {
   std::string problem = StartUpProblem(folder, watcher);
   reelcatch::QtHost host(iconPath);
   // No channel: no watcher is started, as it would have no one to tell.
-  reelcatch::FrmMain frm(host.GetPorts(), programDir, watcher.Listening() ? channel : "");
+  reelcatch::FrmMain frm(host.GetPorts(), folders, watcher.Listening() ? channel : "");
   window = &frm;
   reelcatch::WireDesktop(host, frm);
   instance.SetHandler([&host, &frm](const std::vector<std::string>& handed) {
