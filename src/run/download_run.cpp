@@ -43,25 +43,21 @@ bool SizeTextMarksFailure(const std::string& fileSize) {
   return end != head.data() + head.size() || value == -1.0;
 }
 
-// A name that can only be a file directly inside the download folder.
+}  // namespace
+
 bool IsPlainFileName(const std::string& name) {
   return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
          name.find('\0') == std::string::npos;
 }
 
-// Failures for lack of room: the partial file is given up, so that it does
-// not keep the next item from being written.
 bool LacksSpace(int error) { return error == ENOSPC || error == EFBIG || error == EDQUOT; }
 
-// The system's words for an errno, in English whatever the locale.
 std::string SystemText(int error) {
   const char* text = strerrordesc_np(error);
   return text != nullptr ? text : "error " + std::to_string(error);
 }
 
 std::string WriteFailure(int error) { return reasons::kCouldNotWrite + SystemText(error); }
-
-}  // namespace
 
 DownloadRun::DownloadRun(DownloadList& list, ListDisplay& display, Download& control,
                          const Settings& settings, RunPorts ports, PrivateFolder pageFolder)
@@ -231,6 +227,7 @@ DownloadRun::Outcome DownloadRun::WorkOnItem(int position) {
 }
 
 DownloadRun::Outcome DownloadRun::TransferItem(int position, const std::string& link) {
+  if (linkIsStream_) return StreamItem(position, link);
   if (!IsPlainFileName(list_.At(position).FileName)) return EndItem(reasons::kUnusableName);
   std::optional<DownloadFolder> folder = DownloadFolder::Open(settings_.DownloadDir);
   if (!folder) return EndItem(WriteFailure(errno));
