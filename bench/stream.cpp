@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "figures.h"
 #include "stream/stream_download.h"
 #include "support/scripted_server.h"
 #include "transfer/download.h"
@@ -26,36 +27,13 @@ extern char** environ;
 
 namespace {
 
+using namespace reelcatch::bench;
 using reelcatch::test::Response;
 using reelcatch::test::ScriptedServer;
 namespace fs = std::filesystem;
 
 constexpr int kSegments = 50;
 constexpr int kRounds = 3;
-
-class IdleLoop : public reelcatch::EventLoop {
- public:
-  void DoEvents() override {}
-};
-
-struct Figures {
-  double seconds = 1e300;
-  double cpuSeconds = 1e300;
-  bool whole = true;
-};
-
-double CpuSeconds(const rusage& usage) {
-  auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-double Since(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-Figures Better(Figures a, Figures b) {
-  return {std::min(a.seconds, b.seconds), std::min(a.cpuSeconds, b.cpuSeconds), a.whole && b.whole};
-}
 
 // A real MPEG-TS segment repeated to about 1 MiB, so ffmpeg can copy it too.
 std::string Segment() {
@@ -90,8 +68,8 @@ Figures WithStreamDownload(const std::string& url, const std::string& path, uint
   figures.seconds = Since(start);
   getrusage(RUSAGE_THREAD, &after);
   figures.cpuSeconds = CpuSeconds(after) - CpuSeconds(before);
-  figures.whole = outcome.end == reelcatch::StreamOutcome::End::kComplete &&
-                  fs::file_size(path) == size;
+  figures.whole =
+      outcome.end == reelcatch::StreamOutcome::End::kComplete && fs::file_size(path) == size;
   return figures;
 }
 
@@ -114,8 +92,8 @@ Figures Spawn(std::vector<std::string> args, const std::string& path, uint64_t s
   wait4(child, &status, 0, &usage);
   figures.seconds = Since(start);
   figures.cpuSeconds = CpuSeconds(usage);
-  figures.whole = WIFEXITED(status) && WEXITSTATUS(status) == 0 &&
-                  (size == 0 || fs::file_size(path) == size);
+  figures.whole =
+      WIFEXITED(status) && WEXITSTATUS(status) == 0 && (size == 0 || fs::file_size(path) == size);
   return figures;
 }
 

@@ -18,8 +18,9 @@ int main() {
     std::printf("%s\n", video.pageAddress.c_str());
   }
   std::printf("%s\n", ServeOtherSitePage(server).pageAddress.c_str());
-  std::printf("%s\n",
-              ServeStreamPage(server, REELCATCH_SOURCE_DIR "/tests/fixtures/hls/ts").pageAddress.c_str());
+  std::printf(
+      "%s\n",
+      ServeStreamPage(server, REELCATCH_SOURCE_DIR "/tests/fixtures/hls/ts").pageAddress.c_str());
   std::fflush(stdout);
   std::cin.ignore(std::numeric_limits<std::streamsize>::max());
   return 0;

@@ -202,6 +202,9 @@ std::vector<Case> Cases() {
        "index.ts=ts0 ts1 ts2"},
       {"FragmentsBehindTheirInitSection", "/fmp4/index.m3u8", {}, "index.mp4|Complete|",
        "index.mp4=init m0 m1"},
+      // Its segments are relative to where it moved.
+      {"MovedPlaylist", "/moved.m3u8", {{"/moved.m3u8", {Response::Redirect("{base}/ts/index.m3u8")}}},
+       "moved.ts|Complete|", "moved.ts=ts0 ts1 ts2"},
       // Typed as a playlist, without the extension; with "Other sites" on, the address itself.
       {"TypedPlaylistAddress", "/live/stream", {{"/live/stream", {Response::Ok(kTsList,
        {{"Content-Type", "application/vnd.apple.mpegurl"}})}}, {"/live/seg0.ts",

@@ -111,11 +111,13 @@ SampleVideo ServeStreamPage(ScriptedServer& server, const std::string& fixtureFo
   const std::string page = "/news.example/evening/";
   server.Route(page, Response::Ok("<title>Evening news</title><video src=\"clip/index.m3u8\">",
                                   {{"Content-Type", "text/html"}}));
-  server.Route(page + "clip/index.m3u8",
-               Response::Ok(read("index.m3u8"), {{"Content-Type", "application/vnd.apple.mpegurl"}}));
+  server.Route(
+      page + "clip/index.m3u8",
+      Response::Ok(read("index.m3u8"), {{"Content-Type", "application/vnd.apple.mpegurl"}}));
   std::string joined;
   for (const char* segment : {"seg0.ts", "seg1.ts", "seg2.ts"}) {
-    server.Route(page + "clip/" + segment, Response::Ok(read(segment), {{"Content-Type", "video/mp2t"}}));
+    server.Route(page + "clip/" + segment,
+                 Response::Ok(read(segment), {{"Content-Type", "video/mp2t"}}));
     joined += read(segment);
   }
   return {server.Url(page), page + "clip/index.m3u8", "index.ts", "17.1 KB", joined};
