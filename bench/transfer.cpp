@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <string>
 
-#include "figures.h"
 #include "support/scripted_server.h"
 #include "transfer/download.h"
 
@@ -21,13 +20,32 @@ extern char** environ;
 
 namespace {
 
-using namespace reelcatch::bench;
 using reelcatch::Download;
 using reelcatch::test::Response;
 using reelcatch::test::ScriptedServer;
 
 constexpr uint64_t kBodySize = uint64_t{256} << 20;
 constexpr int kRounds = 3;
+
+class IdleLoop : public reelcatch::EventLoop {
+ public:
+  void DoEvents() override {}
+};
+
+struct Figures {
+  double seconds = 1e300;
+  double cpuSeconds = 1e300;
+  bool whole = true;
+};
+
+double CpuSeconds(const rusage& usage) {
+  auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double Since(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
 
 // The control runs on this thread alone; the server's threads are not counted.
 Figures FetchWithControl(const std::string& url, const std::string& path) {
@@ -78,6 +96,10 @@ Figures FetchWithCurl(const std::string& url, const std::string& path) {
   figures.whole = WIFEXITED(status) && WEXITSTATUS(status) == 0 &&
                   std::filesystem::file_size(path) == kBodySize;
   return figures;
+}
+
+Figures Better(Figures a, Figures b) {
+  return {std::min(a.seconds, b.seconds), std::min(a.cpuSeconds, b.cpuSeconds), a.whole && b.whole};
 }
 
 double MiBPerSecond(const Figures& figures) { return (kBodySize / 1048576.0) / figures.seconds; }
