@@ -126,10 +126,19 @@ class DownloadRun : public DownloadEvents {
   Outcome TransferItem(int position, const std::string& link);
   // The same for a link that is a stream playlist.
   Outcome StreamItem(int position, const std::string& link);
+  // The partial files of a stream's item, and the name they are named after.
+  struct StreamFiles {
+    PartFile& video;
+    PartFile& audio;
+    FolderIdentity folder;
+    std::string base;
+  };
+  // Ends the item as the stream ended: named and "Complete", "Cancelled" or
+  // "ERROR" with why.
+  Outcome EndStreamItem(const StreamOutcome& outcome, uint64_t bytes, StreamFiles files);
   // Names the files of a stream that ended well (or a live recording the
   // user stopped); why not, when it could not.
-  std::string NameStreamFiles(const StreamOutcome& outcome, PartFile& video, PartFile& audio,
-                              FolderIdentity folder, const std::string& base);
+  std::string NameStreamFiles(const StreamOutcome& outcome, StreamFiles& files);
   StreamHooks HooksFor(PartFile& video, PartFile& audio);
   // The running stream's progress in the item's cells; its size cell only
   // once a segment has ended.

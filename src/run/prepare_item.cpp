@@ -12,6 +12,7 @@
 namespace reelcatch {
 
 std::string DownloadRun::PrepareItem(int16_t index) {
+  linkIsStream_ = false;
   if (!list_.Exists(index)) return link_results::kNoSite;
   SetCurrentItem(index);
   // Added while other sites were refused, and tried now that they are not:

@@ -90,6 +90,11 @@ DownloadRun::Outcome DownloadRun::StreamItem(int position, const std::string& li
     audio.Remove();
     return Outcome::Transferred;
   }
+  return EndStreamItem(outcome, stream.Bytes(), {video, audio, identity, base});
+}
+
+DownloadRun::Outcome DownloadRun::EndStreamItem(const StreamOutcome& outcome, uint64_t bytes,
+                                                StreamFiles files) {
   const bool recorded = outcome.end == StreamOutcome::End::kStopped && outcome.live &&
                         outcome.video != MediaKind::kUnknown;
   if (outcome.end == StreamOutcome::End::kStopped && !recorded) {
@@ -100,14 +105,17 @@ DownloadRun::Outcome DownloadRun::StreamItem(int position, const std::string& li
   std::string failure = outcome.reason;
   if (outcome.fileError != 0) {
     failure = WriteFailure(outcome.fileError);
-    if (LacksSpace(outcome.fileError)) video.Remove();
+    if (LacksSpace(outcome.fileError)) {
+      files.video.Remove();
+      files.audio.Remove();
+    }
   }
   if (outcome.end == StreamOutcome::End::kProtected) {
     list_.Edit(CurrentPosition()).FileName = stream_refusals::kProtected;
   }
   if (outcome.end == StreamOutcome::End::kComplete || recorded) {
-    failure = NameStreamFiles(outcome, video, audio, identity, base);
-    list_.Edit(CurrentPosition()).FileSize = FormatFileSize(static_cast<float>(stream.Bytes()));
+    failure = NameStreamFiles(outcome, files);
+    list_.Edit(CurrentPosition()).FileSize = FormatFileSize(static_cast<float>(bytes));
   }
   if (failure.empty()) {
     WriteStatus(texts::kComplete, false);
@@ -119,15 +127,15 @@ DownloadRun::Outcome DownloadRun::StreamItem(int position, const std::string& li
   return recorded ? Outcome::Stopped : Outcome::Transferred;
 }
 
-std::string DownloadRun::NameStreamFiles(const StreamOutcome& outcome, PartFile& video,
-                                         PartFile& audio, FolderIdentity folder,
-                                         const std::string& base) {
+std::string DownloadRun::NameStreamFiles(const StreamOutcome& outcome, StreamFiles& files) {
+  const FolderIdentity folder = files.folder;
+  const std::string& base = files.base;
   std::string name = FreeName(folder, base + ExtensionOf(outcome.video));
-  std::string failure = GiveFinalName(video, folder, name);
+  std::string failure = GiveFinalName(files.video, folder, name);
   if (!failure.empty()) return failure;
   list_.Edit(CurrentPosition()).FileName = name;
   if (outcome.audio == MediaKind::kUnknown) return {};
-  return GiveFinalName(audio, folder,
+  return GiveFinalName(files.audio, folder,
                        FreeName(folder, base + ".audio" + ExtensionOf(outcome.audio, true)));
 }
 

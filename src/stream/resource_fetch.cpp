@@ -14,7 +14,9 @@
 namespace reelcatch {
 
 ResourceFetch::ResourceFetch(Download& control, const StreamHooks& hooks)
-    : control_(control), hooks_(hooks), memory_(memfd_create("stream-part", MFD_CLOEXEC)) {}
+    : control_(control), hooks_(hooks), memory_(memfd_create("stream-part", MFD_CLOEXEC)) {
+  if (memory_ < 0) memoryError_ = errno;
+}
 
 ResourceFetch::~ResourceFetch() {
   if (memory_ >= 0) close(memory_);
@@ -24,7 +26,10 @@ ResourceFetch::~ResourceFetch() {
 uint64_t ResourceFetch::Running() const { return fetching_ ? control_.Position() : 0; }
 
 bool ResourceFetch::Once(const StreamResource& resource, uint64_t maxBytes) {
-  if (ftruncate(memory_, 0) != 0 || lseek(memory_, 0, SEEK_SET) != 0) return false;
+  if (ftruncate(memory_, 0) != 0 || lseek(memory_, 0, SEEK_SET) != 0) {
+    failure_ = SystemErrorText(errno);
+    return false;
+  }
   control_.SetUrl(resource.uri);
   control_.SetLocalFile(resource.uri,
                         [this](const BodyStart&) { return fcntl(memory_, F_DUPFD_CLOEXEC, 0); });
@@ -46,7 +51,7 @@ std::optional<std::string> ResourceFetch::Get(const StreamResource& resource, ui
   failure_.clear();
   stopped_ = false;
   if (memory_ < 0) {
-    failure_ = SystemErrorText(errno);
+    failure_ = SystemErrorText(memoryError_);
     return std::nullopt;
   }
   for (int retry = 1; !Once(resource, maxBytes); ++retry) {
@@ -58,9 +63,13 @@ std::optional<std::string> ResourceFetch::Get(const StreamResource& resource, ui
     failure_.clear();
   }
   struct stat status {};
-  if (fstat(memory_, &status) != 0) return std::nullopt;
-  std::string body(static_cast<size_t>(status.st_size), '\0');
-  if (pread(memory_, body.data(), body.size(), 0) != static_cast<ssize_t>(body.size())) {
+  std::string body;
+  bool whole = fstat(memory_, &status) == 0;
+  if (whole) {
+    body.resize(static_cast<size_t>(status.st_size));
+    whole = pread(memory_, body.data(), body.size(), 0) == static_cast<ssize_t>(body.size());
+  }
+  if (!whole) {
     failure_ = SystemErrorText(errno);
     return std::nullopt;
   }

@@ -49,6 +49,7 @@ class ResourceFetch {
   Download& control_;
   const StreamHooks& hooks_;
   int memory_ = -1;
+  int memoryError_ = 0;
   bool fetching_ = false;
   bool stopped_ = false;
   std::string failure_;

@@ -125,7 +125,8 @@ bool StreamDownload::Record(Track& track) {
   }
   done_ = 0;
   for (;;) {
-    total_ = track.playlist.ended ? track.playlist.segments.size() : 0;
+    // A live list's share done is not known, not even once it has ended.
+    total_ = outcome_.live ? 0 : track.playlist.segments.size();
     for (const Segment& segment : track.playlist.segments) {
       // A reloaded live list repeats what was recorded already.
       if (track.nextSequence && segment.sequence < *track.nextSequence) continue;
