@@ -509,6 +509,9 @@ bool TransferLoop::Completed() {
   bool closed = CloseFile();
   state_.CloseSession();
   if (!written || !closed) return WriteFailed();
+  // The address's body has been had: a later GET of it (a list asked for
+  // again) is a new answer, not held to what the HEAD announced.
+  if (state_.statusCode >= 200 && state_.statusCode < 300) state_.announcedFor.clear();
   state_.RaiseComplete();
   return true;
 }

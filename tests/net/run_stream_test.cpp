@@ -194,6 +194,8 @@ std::vector<Case> Cases() {
       "#EXT-X-KEY:METHOD=AES-128,URI=\"/key\"\n#EXTINF:1,\n/enc1.ts\n#EXT-X-KEY:METHOD=NONE\n"
       "#EXTINF:1,\n/ts/seg2.ts\n";
   const std::string live = "#EXTINF:1,\n/ts/seg0.ts\n";
+  const std::string longList =
+      Media("#EXT-X-PROGRAM-DATE-TIME:2026-12-07T00:00:00.000Z\n" + live, false);
   Response busy =
       Response::WithStatus("HTTP/1.1 503 Service Unavailable", "busy", {{"Retry-After", "0"}});
   // clang-format off
@@ -263,6 +265,13 @@ std::vector<Case> Cases() {
        Response::Ok(Media("#EXT-X-MEDIA-SEQUENCE:1\n#EXTINF:1,\n/ts/seg1.ts\n"
                           "#EXTINF:1,\n/ts/seg2.ts\n"))}}}, "live.ts|Complete|",
        "live.ts=ts0 ts1 ts2"},
+      // Lists of no stated length, shorter than the first whose HEAD stated one.
+      {"LiveListsWithoutLengths", "/live.m3u8", {{"HEAD /live.m3u8", {Response::Head(
+       "HTTP/1.1 200 OK", {{"Content-Length", std::to_string(longList.size())}})}},
+       {"/live.m3u8", {Response::Head("HTTP/1.1 200 OK").Send(longList),
+       Response::Head("HTTP/1.1 200 OK")
+                           .Send(Media("#EXT-X-MEDIA-SEQUENCE:1\n#EXTINF:1,\n/ts/seg1.ts\n"))}}},
+       "live.ts|Complete|", "live.ts=ts0 ts1"},
       {"StopALiveRecording", "/live.m3u8", {{"/live.m3u8", {Response::Ok(Media(segments, false))}}},
        "live.ts|Complete|", "live.ts=ts0 ts1", "recorded", "Waiting"},
       {"StopInsideASegment", "/ts/index.m3u8", {{"/ts/seg1.ts", {Response::Head("HTTP/1.1 200 OK",
