@@ -58,6 +58,7 @@ add_test(NAME check_layers COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-layers)
 # The sample site of the demo.
 add_executable(reelcatch-sample-site tests/demo/sample_site_server.cpp)
 target_link_libraries(reelcatch-sample-site PRIVATE reelcatch_test_support)
+target_compile_definitions(reelcatch-sample-site PRIVATE REELCATCH_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 
 # Tests that run the programs need them built first.
 if(TARGET gui_shell_processes_test)

@@ -44,7 +44,8 @@ OtherSiteLink GetOtherSiteLink(const std::string& sLink, Download& control, RunS
   if (state.CancelRequested || !FetchPage(sLink, control, state, pageFile)) {
     return {link_results::kNotFetched, ""};
   }
-  PageVideo video = ReadPage(sLink, pageFile);
+  // Relative addresses in the page are relative to where it came from.
+  PageVideo video = ReadPage(control.FinalUrl(), pageFile);
   if (video.link.empty()) return {link_results::kNotFound, video.title};
   return {video.link, video.title};
 }

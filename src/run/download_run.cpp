@@ -44,13 +44,11 @@ bool SizeTextMarksFailure(const std::string& fileSize) {
   return end != head.data() + head.size() || value == -1.0;
 }
 
-// Failures for lack of room: the partial file is given up, so that it does
-// not keep the next item from being written.
+}  // namespace
+
 bool LacksSpace(int error) { return error == ENOSPC || error == EFBIG || error == EDQUOT; }
 
 std::string WriteFailure(int error) { return reasons::kCouldNotWrite + SystemText(error); }
-
-}  // namespace
 
 DownloadRun::DownloadRun(DownloadList& list, ListDisplay& display, Download& control,
                          const Settings& settings, RunPorts ports, PrivateFolder pageFolder)
@@ -222,6 +220,7 @@ DownloadRun::Outcome DownloadRun::WorkOnItem(int position) {
 }
 
 DownloadRun::Outcome DownloadRun::TransferItem(int position, const std::string& link) {
+  if (linkIsStream_) return StreamItem(position, link);
   if (!IsPlainFileName(list_.At(position).FileName)) return EndItem(reasons::kUnusableName);
   std::optional<DownloadFolder> folder = DownloadFolder::Open(settings_.DownloadDir);
   if (!folder) return EndItem(WriteFailure(errno));

@@ -20,6 +20,7 @@
 #include "run/download_folder.h"
 #include "run/settings.h"
 #include "run/transfer_rate.h"
+#include "stream/stream_download.h"
 #include "transfer/download.h"
 
 namespace reelcatch {
@@ -45,6 +46,11 @@ inline constexpr const char* kCouldNotWrite = "Could not write file: ";
 inline constexpr const char* kInUse = "in use by another download";
 inline constexpr const char* kNoPageFile = "No private place for the page file: ";
 }  // namespace reasons
+
+// Failures for lack of room: the partial file is given up, so that it does
+// not keep the next item from being written.
+bool LacksSpace(int error);
+std::string WriteFailure(int error);
 
 // Between the parts of the run's progress line: a middle dot.
 inline constexpr const char* kProgressSeparator = " \xC2\xB7 ";
@@ -134,6 +140,25 @@ class DownloadRun : public DownloadEvents {
 
   Outcome WorkOnItem(int position);
   Outcome TransferItem(int position, const std::string& link);
+  // The same for a link that is a stream playlist.
+  Outcome StreamItem(int position, const std::string& link);
+  // The partial files of a stream's item, and the name they are named after.
+  struct StreamFiles {
+    PartFile& video;
+    PartFile& audio;
+    FolderIdentity folder;
+    std::string base;
+  };
+  // Ends the item as the stream ended: named and "Complete", "Cancelled" or
+  // "ERROR" with why.
+  Outcome EndStreamItem(const StreamOutcome& outcome, uint64_t bytes, StreamFiles files);
+  // Names the files of a stream that ended well (or a live recording the
+  // user stopped); why not, when it could not.
+  std::string NameStreamFiles(const StreamOutcome& outcome, StreamFiles& files);
+  StreamHooks HooksFor(PartFile& video, PartFile& audio);
+  // The running stream's progress in the item's cells; its size cell only
+  // once a segment has ended.
+  void ShowStreamProgress(bool segmentEnded);
   // Transfers link into part, going on from what it holds, and tries again
   // while a failure may pass; whether the last try completed.
   bool Transfer(PartFile& part, const std::string& path, std::string link);
@@ -164,7 +189,7 @@ class DownloadRun : public DownloadEvents {
   void ItemRemoved(uint64_t key);
   // A video's bytes arrived: the meter takes note, and the face shows the
   // run's progress line from the first of them on.
-  void NoteTransferProgress();
+  void NoteTransferProgress(uint64_t bytes);
   void EndTransferProgress();
   // Sets the face's progress line ("Downloading 3 of 12 · 12.4 MB/s · 1:05
   // left") when it changed; empty when no run goes.
@@ -184,6 +209,10 @@ class DownloadRun : public DownloadEvents {
   bool startDeferred_ = false;
   // Why the HEAD of the running item's video failed; empty when it did not.
   std::string headFailure_;
+  // The running item's link is a stream playlist, as its HEAD or its path says.
+  bool linkIsStream_ = false;
+  // The stream being downloaded; null while none is.
+  StreamDownload* stream_ = nullptr;
   std::function<void(int)> statusObserver_;
   std::function<void(const RunTally&)> endObserver_;
   RunTally tally_;

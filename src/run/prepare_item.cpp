@@ -1,7 +1,9 @@
 #include <optional>
 #include <string>
 
+#include "platform/ascii.h"
 #include "resolve/get_download_link.h"
+#include "resolve/media_types.h"
 #include "resolve/site_table.h"
 #include "run/download_run.h"
 #include "run/file_info.h"
@@ -10,6 +12,7 @@
 namespace reelcatch {
 
 std::string DownloadRun::PrepareItem(int16_t index) {
+  linkIsStream_ = false;
   if (!list_.Exists(index)) return link_results::kNoSite;
   SetCurrentItem(index);
   // Added while other sites were refused, and tried now that they are not:
@@ -66,6 +69,8 @@ std::string DownloadRun::PrepareItem(int16_t index) {
     // The item fails on its own; it never goes on with another item's link.
   }
   headFailure_ = control_.FailureReason();
+  linkIsStream_ = IsPlaylistType(control_.RemoteMediaType()) ||
+                  LowerAscii(WebAddressPath(link)).ends_with(".m3u8");
   position = CurrentPosition();
   if (position < 0 || state_.CancelRequested) return link_results::kNoSite;
   item = &list_.Edit(position);

@@ -11,6 +11,10 @@ void DownloadRun::DownloadProgress(int64_t& lProgress) {
   if (state_.CancelRequested) control_.CancelDownload();
   int position = CurrentPosition();
   if (position < 0) return;
+  if (stream_) {
+    ShowStreamProgress(false);
+    return;
+  }
   if (state_.Preparing) {
     std::string status = lProgress > 100 ? std::string(texts::kPreparingBytes)
                                          : "Preperaing (" + std::to_string(lProgress) + "%)";
@@ -18,7 +22,7 @@ void DownloadRun::DownloadProgress(int64_t& lProgress) {
     display_.FillDownloadList();
     return;
   }
-  NoteTransferProgress();
+  NoteTransferProgress(control_.Position());
   if (list_.At(position).FileSize == "0") {
     WriteStatus(FormatFileSize(static_cast<float>(lProgress)) + "so far..", true);
   } else {

@@ -14,8 +14,8 @@ std::string TallyText(const RunTally& tally) {
   return text;
 }
 
-void DownloadRun::NoteTransferProgress() {
-  rate_.Note(TransferRate::Clock::now(), control_.Position());
+void DownloadRun::NoteTransferProgress(uint64_t bytes) {
+  rate_.Note(TransferRate::Clock::now(), bytes);
   if (tmrRate_->Enabled()) return;
   tmrRate_->SetEnabled(true);
   ShowRunProgress();
@@ -31,7 +31,8 @@ std::string DownloadRun::RateText(const std::string& separator) const {
   std::optional<double> speed = rate_.BytesPerSecond();
   if (!tmrRate_->Enabled() || !speed) return {};
   std::string text = SpeedText(*speed);
-  const float size = control_.FileSize();
+  // A stream's length is not known in bytes.
+  const float size = stream_ ? 0 : control_.FileSize();
   std::optional<int64_t> left =
       size > 0 ? rate_.SecondsLeft(static_cast<uint64_t>(size)) : std::nullopt;
   if (left) text += separator + TimeLeftText(*left);

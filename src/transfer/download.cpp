@@ -102,6 +102,8 @@ bool Download::StartDownload() {
 void Download::SetResumeFrom(std::optional<ResumePoint> from) {
   state_->resumeFrom = std::move(from);
 }
+void Download::SetByteRange(std::optional<ByteRange> range) { state_->byteRange = range; }
+const std::string& Download::FinalUrl() const { return state_->finalUrl; }
 bool Download::MayPassOnRetry() const { return state_->mayPassOnRetry; }
 std::optional<long> Download::RetryAfter() const { return state_->retryAfter; }
 

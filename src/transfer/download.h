@@ -40,6 +40,8 @@ inline constexpr const char* kInsecureRedirect = "Insecure redirect";
 inline constexpr const char* kTooLarge = "Too large";
 inline constexpr const char* kCancelled = "Cancelled";
 inline constexpr const char* kUnaskedPart = "Server sent a part of the file that was not asked for";
+inline constexpr const char* kNotThePartAsked =
+    "Server did not send the part of the file asked for";
 }  // namespace failure_reasons
 
 // How the body a transfer is about to write begins its file.
@@ -122,6 +124,13 @@ class Download {
   // The next StartDownload with a file opener asks only for the rest of the
   // file after what `from` says the file holds (and that StartDownload only).
   void SetResumeFrom(std::optional<ResumePoint> from);
+  // The next StartDownload asks for this part of Url only, and takes
+  // nothing else for it (and that StartDownload only; it goes before a
+  // resume).
+  void SetByteRange(std::optional<ByteRange> range);
+  // The address the last StartDownload's final answer came from, after its
+  // redirects: what the addresses in that body are relative to.
+  const std::string& FinalUrl() const;
   // Whether the last StartDownload failed in a way that may pass when it is
   // tried again: a connection refused or broken, a time-out, a body cut
   // short, a server that said it is busy or failing for now.

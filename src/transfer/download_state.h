@@ -48,6 +48,8 @@ struct DownloadState {
   uint64_t maxBodySize = 0;
   std::function<bool()> stopCheck;
   std::optional<ResumePoint> resumeFrom;
+  std::optional<ByteRange> byteRange;
+  std::string finalUrl;
   bool mayPassOnRetry = false;
   std::optional<long> retryAfter;
   // The body length the last HEAD announced, and the address it was for.

@@ -93,6 +93,14 @@ RangeVerdict JudgeAnswer(long status, std::string_view block,
   return status >= 400 ? RangeVerdict::kKeepAsIs : RangeVerdict::kWhole;
 }
 
+RangeVerdict JudgePart(long status, std::string_view block, const ByteRange& asked) {
+  if (status >= 400) return RangeVerdict::kKeepAsIs;
+  std::optional<ContentRange> range = ContentRangeOf(block);
+  bool exact = status == 206 && range && range->first == asked.first &&
+               range->last - range->first + 1 == asked.length;
+  return exact ? RangeVerdict::kWhole : RangeVerdict::kOtherPart;
+}
+
 ResumePoint KeepFrom(long status, std::string_view block) {
   ResumePoint keep;
   if (status == 206) {

@@ -31,10 +31,21 @@ enum class RangeVerdict {
   kAskAgain,      // the part offered is not the rest of what was kept: ask for the whole file
   kKeepAsIs,      // an error answer to a request for the rest: what was kept stays as it is
   kUnasked,       // a part of a file, to a request for the whole of it
+  kOtherPart,     // not the part asked for, to a request for one part of a file
 };
 // `asked`: what the request asked the rest of, none when it asked for the whole file.
 RangeVerdict JudgeAnswer(long status, std::string_view block,
                          const std::optional<ResumePoint>& asked);
+
+// One part of a file, asked for on its own: `length` bytes from `first`.
+struct ByteRange {
+  uint64_t first = 0;
+  uint64_t length = 0;
+  bool operator==(const ByteRange&) const = default;
+};
+// How the final answer to a GET of a part serves it: kWhole when its body
+// is exactly that part.
+RangeVerdict JudgePart(long status, std::string_view block, const ByteRange& asked);
 
 // What to keep with the file this answer begins (the offset aside): its
 // validator and the whole file's size. Nothing for an answer that is not

@@ -90,10 +90,12 @@ size_t TakeBody(char* data, size_t size, size_t count, void* inbox) {
 // kChunkSize bytes with a progress event each, and one closing event.
 class TransferLoop {
  public:
-  TransferLoop(DownloadState& state, std::optional<ResumePoint> asked)
+  TransferLoop(DownloadState& state, std::optional<ResumePoint> asked,
+               std::optional<ByteRange> part)
       : state_(state),
         // Only a file of the caller's can be gone on with.
-        asked_(state.openLocalFile ? std::move(asked) : std::nullopt),
+        asked_(state.openLocalFile && !part ? std::move(asked) : std::nullopt),
+        part_(part),
         yielder_(state.loop),
         inbox_(headers_, state.maxBodySize),
         // A body of bounded size must come whole in time; any other must
@@ -137,6 +139,8 @@ class TransferLoop {
   DownloadState& state_;
   // What the request asks the rest of; none when it asks for the whole file.
   std::optional<ResumePoint> asked_;
+  // The one part of the file asked for, when only a part is.
+  std::optional<ByteRange> part_;
   std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> requestHeaders_{nullptr,
                                                                               curl_slist_free_all};
   // How the final answer begins the file, once it has been judged.
@@ -173,6 +177,10 @@ void TransferLoop::Configure(CURL* easy, const std::string& url) {
   curl_easy_setopt(easy, CURLOPT_HEADERDATA, &headers_);
   headers_.SetHandle(easy);
   requestHeaders_.reset();
+  if (part_) {
+    std::string last = std::to_string(part_->first + part_->length - 1);
+    curl_easy_setopt(easy, CURLOPT_RANGE, (std::to_string(part_->first) + "-" + last).c_str());
+  }
   if (!asked_) return;
   curl_easy_setopt(easy, CURLOPT_RANGE, (std::to_string(asked_->offset) + "-").c_str());
   // The rest only of the same file: a changed one is sent whole.
@@ -188,6 +196,7 @@ void TransferLoop::Configure(CURL* easy, const std::string& url) {
 HttpSession::Outcome TransferLoop::Fetch() {
   std::string url = state_.url;
   for (int hops = 0;; ++hops) {
+    state_.finalUrl = url;
     CURL* easy = easy_ = state_.session->Fresh();
     Configure(easy, url);
     HttpSession::Outcome outcome = state_.session->Perform(limit_, [this] { return Turn(); });
@@ -224,6 +233,9 @@ bool TransferLoop::Run() {
   if (verdict_ == RangeVerdict::kAlreadyWhole) return AlreadyWhole();
   if (verdict_ == RangeVerdict::kUnasked) {
     return Failed(download_errors::kCouldNotRead, failure_reasons::kUnaskedPart);
+  }
+  if (verdict_ == RangeVerdict::kOtherPart) {
+    return Failed(download_errors::kCouldNotRead, failure_reasons::kNotThePartAsked);
   }
   if (verdict_ == RangeVerdict::kKeepAsIs) {
     return Failed(download_errors::kCouldNotRead,
@@ -325,6 +337,10 @@ bool TransferLoop::AskAgainForTheWhole() {
 bool TransferLoop::JudgeAnswer() {
   if (verdict_) return true;
   const long status = headers_.Status();
+  if (part_) {
+    verdict_ = JudgePart(status, headers_.Block(), *part_);
+    return *verdict_ == RangeVerdict::kWhole;
+  }
   verdict_ = reelcatch::JudgeAnswer(status, headers_.Block(), asked_);
   start_ = BodyStart{};
   if (*verdict_ == RangeVerdict::kWhole) start_.keep = KeepFrom(status, headers_.Block());
@@ -341,7 +357,8 @@ bool TransferLoop::JudgeAnswer() {
 // Whether the failure may pass when the transfer is tried again.
 bool TransferLoop::MayPass(const HttpSession::Outcome& outcome) const {
   if (stop_ != Stop::kNone || inbox_.tooLarge || !refusal_.empty()) return false;
-  if (verdict_ == RangeVerdict::kUnasked || inbox_.framing.unusable) return false;
+  if (verdict_ == RangeVerdict::kUnasked || verdict_ == RangeVerdict::kOtherPart) return false;
+  if (inbox_.framing.unusable) return false;
   if (headers_.FinalAnswerBegan() && TransientStatus(headers_.Status())) return true;
   if (limit_.Exceeded() || TransientResult(outcome.result)) return true;
   // A connection closed before the whole body came.
@@ -492,6 +509,9 @@ bool TransferLoop::Completed() {
   bool closed = CloseFile();
   state_.CloseSession();
   if (!written || !closed) return WriteFailed();
+  // The address's body has been had: a later GET of it (a list asked for
+  // again) is a new answer, not held to what the HEAD announced.
+  if (state_.statusCode >= 200 && state_.statusCode < 300) state_.announcedFor.clear();
   state_.RaiseComplete();
   return true;
 }
@@ -521,6 +541,8 @@ class TransferScope {
 bool DownloadState::StartDownload() {
   TransferScope running(*this);
   std::optional<ResumePoint> asked = std::exchange(resumeFrom, std::nullopt);
+  std::optional<ByteRange> part = std::exchange(byteRange, std::nullopt);
+  finalUrl = url;
   cancelRequested = false;
   mayPassOnRetry = false;
   retryAfter.reset();
@@ -547,7 +569,7 @@ bool DownloadState::StartDownload() {
     RaiseError(download_errors::kCouldNotFind);
     return false;
   }
-  TransferLoop transfer(*this, std::move(asked));
+  TransferLoop transfer(*this, std::move(asked), part);
   return transfer.Run();
 }
 

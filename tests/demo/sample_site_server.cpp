@@ -1,6 +1,7 @@
 // Serves the sample site on 127.0.0.1 until its standard input closes.
 // Prints the base address on the first line, then one page address a line:
-// the twelve sites' pages, then a page of another site.
+// the twelve sites' pages, then a page of another site, then one of another
+// site that plays an HLS stream.
 #include <cstdio>
 #include <iostream>
 #include <limits>
@@ -17,6 +18,9 @@ int main() {
     std::printf("%s\n", video.pageAddress.c_str());
   }
   std::printf("%s\n", ServeOtherSitePage(server).pageAddress.c_str());
+  std::printf(
+      "%s\n",
+      ServeStreamPage(server, REELCATCH_SOURCE_DIR "/tests/fixtures/hls/ts").pageAddress.c_str());
   std::fflush(stdout);
   std::cin.ignore(std::numeric_limits<std::streamsize>::max());
   return 0;

@@ -208,6 +208,9 @@ TEST_F(GetTest, AnswersLookUpsAndUsageErrors) {
   const Tree before = ReadTree(root.Path());
   // A page far over the limit: neither kept on disk nor held in memory.
   server.Route("/angryalien.com/huge", Response::Head("HTTP/1.1 200 OK").Generate(256 << 20));
+  // A moved page's addresses are relative to where it moved.
+  server.Route("/moved", Response::Redirect("{base}/deep/page.html"));
+  server.Route("/deep/page.html", Response::Ok("<video src=v.mp4>"));
   struct Case {
     std::vector<std::string> args;
     int status;
@@ -220,9 +223,10 @@ TEST_F(GetTest, AnswersLookUpsAndUsageErrors) {
       {{"--resolve", site[4].pageAddress, "http://x.org/", "http://127.0.0.1:1/blip.tv/x",
         server.Url("/blip.tv/missing"), server.Url("/angryalien.com/huge")}, 0,
        server.Url("/media/that.wmv") + "\n-1\n-2\n0\n-2\n"},
-      {{"--resolve", "-a", other.pageAddress, server.Url("/media/that.wmv"), site[4].pageAddress},
-       0, server.Url(other.videoTarget) + "\n" + server.Url("/media/that.wmv") + "\n" +
-       server.Url("/media/that.wmv") + "\n"},
+      {{"--resolve", "-a", other.pageAddress, server.Url("/media/that.wmv"), site[4].pageAddress,
+        server.Url("/moved")}, 0, server.Url(other.videoTarget) + "\n" +
+       server.Url("/media/that.wmv") + "\n" + server.Url("/media/that.wmv") + "\n" +
+       server.Url("/deep/v.mp4") + "\n"},
       {{"--info", server.Url("/media/google?id=7&fmt=flv")}, 0,
        "FileExists: True\nLastModified: Not Available\nFileSize: 70000\n"
        "RemoteFileName: \"google-video.mp4\"\nRemoteFileType: x-flv\n"},

@@ -1,6 +1,9 @@
 #include "support/sample_site.h"
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <random>
 
 #include "support/scripted_server.h"
@@ -97,6 +100,27 @@ SampleVideo ServeOtherSitePage(ScriptedServer& server) {
   server.Route(page, Response::Ok(html, {{"Content-Type", "text/html; charset=utf-8"}}));
   server.Route(video, Response::Ok(bytes, {{"Content-Type", "video/mp4"}}));
   return {server.Url(page), video, "sunset.mp4", "78.1 KB", bytes};
+}
+
+SampleVideo ServeStreamPage(ScriptedServer& server, const std::string& fixtureFolder) {
+  namespace fs = std::filesystem;
+  auto read = [&](const std::string& name) {
+    std::ifstream in(fs::path(fixtureFolder) / name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string page = "/news.example/evening/";
+  server.Route(page, Response::Ok("<title>Evening news</title><video src=\"clip/index.m3u8\">",
+                                  {{"Content-Type", "text/html"}}));
+  server.Route(
+      page + "clip/index.m3u8",
+      Response::Ok(read("index.m3u8"), {{"Content-Type", "application/vnd.apple.mpegurl"}}));
+  std::string joined;
+  for (const char* segment : {"seg0.ts", "seg1.ts", "seg2.ts"}) {
+    server.Route(page + "clip/" + segment,
+                 Response::Ok(read(segment), {{"Content-Type", "video/mp2t"}}));
+    joined += read(segment);
+  }
+  return {server.Url(page), page + "clip/index.m3u8", "index.ts", "17.1 KB", joined};
 }
 
 }  // namespace reelcatch::test

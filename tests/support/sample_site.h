@@ -25,6 +25,11 @@ std::vector<SampleVideo> ServeSampleSite(ScriptedServer& server);
 // <video> element: found only with "Other sites" on.
 SampleVideo ServeOtherSitePage(ScriptedServer& server);
 
+// A page of another site whose <video> plays an HLS stream: the MPEG-TS
+// stream in fixtureFolder (its index.m3u8 and segments). What a run makes
+// of it is the segments joined.
+SampleVideo ServeStreamPage(ScriptedServer& server, const std::string& fixtureFolder);
+
 // Deterministic bytes standing in for a video file.
 std::string SampleVideoBytes(const std::string& seed, size_t size);
 
