@@ -25,7 +25,7 @@ ResourceFetch::~ResourceFetch() {
 
 uint64_t ResourceFetch::Running() const { return fetching_ ? control_.Position() : 0; }
 
-bool ResourceFetch::Once(const StreamResource& resource, uint64_t maxBytes) {
+bool ResourceFetch::Once(const StreamResource& resource, uint64_t maxBytes, bool media) {
   if (ftruncate(memory_, 0) != 0 || lseek(memory_, 0, SEEK_SET) != 0) {
     failure_ = SystemErrorText(errno);
     return false;
@@ -33,7 +33,8 @@ bool ResourceFetch::Once(const StreamResource& resource, uint64_t maxBytes) {
   control_.SetUrl(resource.uri);
   control_.SetLocalFile(resource.uri,
                         [this](const BodyStart&) { return fcntl(memory_, F_DUPFD_CLOEXEC, 0); });
-  control_.SetMaxBodySize(maxBytes);
+  control_.SetMaxBodySize(maxBytes,
+                          media ? Download::BodyWait::kSteady : Download::BodyWait::kWhole);
   control_.SetByteRange(resource.range);
   FlagGuard running(fetching_);
   bool completed = control_.StartDownload();
@@ -47,14 +48,15 @@ bool ResourceFetch::Once(const StreamResource& resource, uint64_t maxBytes) {
   return false;
 }
 
-std::optional<std::string> ResourceFetch::Get(const StreamResource& resource, uint64_t maxBytes) {
+std::optional<std::string> ResourceFetch::Get(const StreamResource& resource, uint64_t maxBytes,
+                                              bool media) {
   failure_.clear();
   stopped_ = false;
   if (memory_ < 0) {
     failure_ = SystemErrorText(memoryError_);
     return std::nullopt;
   }
-  for (int retry = 1; !Once(resource, maxBytes); ++retry) {
+  for (int retry = 1; !Once(resource, maxBytes, media); ++retry) {
     stopped_ = hooks_.stopped() || control_.FailureReason() == failure_reasons::kCancelled;
     if (stopped_ || !hooks_.tryAgain(retry)) {
       stopped_ = stopped_ || hooks_.stopped();

@@ -35,8 +35,11 @@ class ResourceFetch {
   ResourceFetch(const ResourceFetch&) = delete;
   ResourceFetch& operator=(const ResourceFetch&) = delete;
 
-  // The body; none on failure, with the reason in Failure(). maxBytes 0: no limit.
-  std::optional<std::string> Get(const StreamResource& resource, uint64_t maxBytes);
+  // The body; none on failure, with the reason in Failure(). A text or key
+  // of at most maxBytes must come whole in time; a segment (media true) need
+  // only keep coming.
+  std::optional<std::string> Get(const StreamResource& resource, uint64_t maxBytes,
+                                 bool media = false);
   const std::string& Failure() const { return failure_; }
   // The last fetch ended because the user stopped it, or the item went.
   bool Stopped() const { return stopped_; }
@@ -44,7 +47,7 @@ class ResourceFetch {
   uint64_t Running() const;
 
  private:
-  bool Once(const StreamResource& resource, uint64_t maxBytes);
+  bool Once(const StreamResource& resource, uint64_t maxBytes, bool media);
 
   Download& control_;
   const StreamHooks& hooks_;

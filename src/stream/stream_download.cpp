@@ -55,21 +55,17 @@ bool StreamDownload::Fail(const std::string& reason) {
   return false;
 }
 
-bool StreamDownload::FetchFailed() {
+bool StreamDownload::FetchFailed(const char* tooLarge) {
   if (fetch_.Stopped()) {
     outcome_.end = StreamOutcome::End::kStopped;
     return false;
   }
-  return Fail(fetch_.Failure());
+  return Fail(fetch_.Failure() == failure_reasons::kTooLarge ? tooLarge : fetch_.Failure());
 }
 
 bool StreamDownload::Load(const std::string& url, Playlist& playlist) {
   std::optional<std::string> text = fetch_.Get({url, std::nullopt}, kMaxPlaylistBytes);
-  if (!text) {
-    if (fetch_.Failure() == failure_reasons::kTooLarge)
-      return Fail(stream_refusals::kPlaylistTooLarge);
-    return FetchFailed();
-  }
+  if (!text) return FetchFailed(stream_refusals::kPlaylistTooLarge);
   playlist = ParsePlaylist(*text, control_.FinalUrl());
   if (!playlist.refusal.empty()) return Fail(playlist.refusal);
   if (playlist.protectedStream) {
@@ -158,8 +154,8 @@ bool StreamDownload::Record(Track& track) {
 
 bool StreamDownload::WriteMap(Track& track, const StreamResource& map) {
   if (track.lastMap == map) return true;
-  std::optional<std::string> data = fetch_.Get(map, 0);
-  if (!data) return FetchFailed();
+  std::optional<std::string> data = fetch_.Get(map, kMaxSegmentBytes, true);
+  if (!data) return FetchFailed(stream_refusals::kSegmentTooLarge);
   if (!Append(track, *data)) return false;
   track.lastMap = map;
   return true;
@@ -169,10 +165,7 @@ bool StreamDownload::Decrypt(const Segment& segment, std::string& data) {
   auto key = keys_.find(segment.key.uri);
   if (key == keys_.end()) {
     std::optional<std::string> fetched = fetch_.Get({segment.key.uri, std::nullopt}, kMaxKeyBytes);
-    if (!fetched) {
-      return fetch_.Failure() == failure_reasons::kTooLarge ? Fail(stream_refusals::kBadKey)
-                                                            : FetchFailed();
-    }
+    if (!fetched) return FetchFailed(stream_refusals::kBadKey);
     if (fetched->size() != 16) return Fail(stream_refusals::kBadKey);
     key = keys_.emplace(segment.key.uri, *fetched).first;
   }
@@ -185,8 +178,8 @@ bool StreamDownload::Decrypt(const Segment& segment, std::string& data) {
 
 bool StreamDownload::WriteSegment(Track& track, const Segment& segment) {
   if (segment.map && !WriteMap(track, *segment.map)) return false;
-  std::optional<std::string> data = fetch_.Get(segment.resource, 0);
-  if (!data) return FetchFailed();
+  std::optional<std::string> data = fetch_.Get(segment.resource, kMaxSegmentBytes, true);
+  if (!data) return FetchFailed(stream_refusals::kSegmentTooLarge);
   if (!segment.key.uri.empty() && !Decrypt(segment, *data)) return false;
   if (!Append(track, *data)) return false;
   ++done_;

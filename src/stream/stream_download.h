@@ -23,10 +23,14 @@ inline constexpr const char* kNotMedia = "Stream segment is neither audio nor vi
 inline constexpr const char* kOtherKind = "Stream segment of another media type than the first";
 inline constexpr const char* kPlaylistTooLarge = "Stream playlist too large";
 inline constexpr const char* kEmpty = "Stream has no segments";
+inline constexpr const char* kSegmentTooLarge = "Stream segment too large";
 }  // namespace stream_refusals
 
 // The most text a playlist may have.
 inline constexpr uint64_t kMaxPlaylistBytes = 16 << 20;
+// The most a segment or init section may have: each is held in memory
+// until it is whole (and decrypted), and real ones are a few megabytes.
+inline constexpr uint64_t kMaxSegmentBytes = 256 << 20;
 
 struct StreamOutcome {
   enum class End { kComplete, kFailed, kProtected, kStopped };
@@ -66,7 +70,9 @@ class StreamDownload {
   bool Decrypt(const Segment& segment, std::string& data);
   bool Append(Track& track, const std::string& data);
   bool Fail(const std::string& reason);
-  bool FetchFailed();
+  // A fetch failed or was stopped; tooLarge says why when its body was
+  // over the limit.
+  bool FetchFailed(const char* tooLarge);
 
   Download& control_;
   StreamHooks hooks_;

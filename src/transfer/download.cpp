@@ -87,7 +87,10 @@ void Download::SetTimeouts(long connectSeconds, long waitSeconds) {
   state_->limits = TransferLimits{connectSeconds, waitSeconds};
 }
 
-void Download::SetMaxBodySize(uint64_t bytes) { state_->maxBodySize = bytes; }
+void Download::SetMaxBodySize(uint64_t bytes, BodyWait wait) {
+  state_->maxBodySize = bytes;
+  state_->boundedBodyComesWhole = wait == BodyWait::kWhole;
+}
 
 void Download::SetStopCheck(std::function<bool()> stopCheck) {
   state_->stopCheck = std::move(stopCheck);

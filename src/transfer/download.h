@@ -119,8 +119,11 @@ class Download {
   // over waitSeconds.
   void SetTimeouts(long connectSeconds, long waitSeconds);
   // The most a transfer may receive of a body (0, the default: no limit).
-  // A longer body fails the transfer and its file is left empty.
-  void SetMaxBodySize(uint64_t bytes);
+  // A longer body fails the transfer and its file is left empty. A bounded
+  // body must come whole within the wait (a page, a key), unless it may be
+  // as large as a video and need only keep coming.
+  enum class BodyWait { kWhole, kSteady };
+  void SetMaxBodySize(uint64_t bytes, BodyWait wait = BodyWait::kWhole);
   // The next StartDownload with a file opener asks only for the rest of the
   // file after what `from` says the file holds (and that StartDownload only).
   void SetResumeFrom(std::optional<ResumePoint> from);

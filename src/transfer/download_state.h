@@ -46,6 +46,7 @@ struct DownloadState {
   std::string failureReason;
   TransferLimits limits;
   uint64_t maxBodySize = 0;
+  bool boundedBodyComesWhole = true;
   std::function<bool()> stopCheck;
   std::optional<ResumePoint> resumeFrom;
   std::optional<ByteRange> byteRange;

@@ -98,9 +98,10 @@ class TransferLoop {
         part_(part),
         yielder_(state.loop),
         inbox_(headers_, state.maxBodySize),
-        // A body of bounded size must come whole in time; any other must
-        // keep coming.
-        limit_(state.maxBodySize > 0 ? WaitLimit::Kind::kWhole : WaitLimit::Kind::kSteady,
+        // A body of bounded size must come whole in time, unless told
+        // otherwise; any other must keep coming.
+        limit_(state.maxBodySize > 0 && state.boundedBodyComesWhole ? WaitLimit::Kind::kWhole
+                                                                    : WaitLimit::Kind::kSteady,
                state.limits.Wait()) {
     // Room for a full inbox and one more delivery, so it never grows by
     // copying into fresh memory while the window waits.

@@ -254,6 +254,9 @@ std::vector<Case> Cases() {
        "x.m3u8|ERROR|Stream segment of another media type than the first", "x.part=ts0"},
       {"PlaylistOverItsLimit", "/x.m3u8", {{"/x.m3u8", {Response::Head("HTTP/1.1 200 OK")
        .Send("#EXTM3U\n").Generate(17 << 20)}}}, "x.m3u8|ERROR|Stream playlist too large", ""},
+      {"SegmentOverItsLimit", "/ts/index.m3u8", {{"/ts/seg1.ts", {Response::Head("HTTP/1.1 200 OK",
+       {{"Content-Length", "300000000"}}).Send(Parts("ts1")).Hold()}}},
+       "index.m3u8|ERROR|Stream segment too large", "index.part=ts0"},
       // Tried again after the server's wait; a missing one ends the item, its part kept.
       {"BusySegment", "/ts/index.m3u8", {{"/ts/seg1.ts", {busy, Response::Ok(Parts("ts1"))}}},
        "index.ts|Complete|", "index.ts=ts0 ts1 ts2"},
