@@ -48,7 +48,7 @@ bool SizeTextMarksFailure(const std::string& fileSize) {
 
 bool LacksSpace(int error) { return error == ENOSPC || error == EFBIG || error == EDQUOT; }
 
-std::string WriteFailure(int error) { return reasons::kCouldNotWrite + SystemText(error); }
+std::string WriteFailure(int error) { return reasons::kCouldNotWrite + SystemErrorText(error); }
 
 DownloadRun::DownloadRun(DownloadList& list, ListDisplay& display, Download& control,
                          const Settings& settings, RunPorts ports, PrivateFolder pageFolder)
@@ -342,7 +342,7 @@ std::string DownloadRun::GiveFinalName(PartFile& part, FolderIdentity folder,
     return WriteFailure(part.Problem());
   }
   if (!part.Rename(name, replacing)) {
-    return reasons::kNotRenamed + SystemText(part.Problem());
+    return reasons::kNotRenamed + SystemErrorText(part.Problem());
   }
   finished_.emplace(folder, name);
   return {};

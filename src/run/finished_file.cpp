@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "run/download_folder.h"
+#include "transfer/curl_errors.h"
 
 namespace reelcatch {
 
@@ -37,25 +38,20 @@ bool IsPlainFileName(const std::string& name) {
          name.find('\0') == std::string::npos;
 }
 
-std::string SystemText(int error) {
-  const char* text = strerrordesc_np(error);
-  return text != nullptr ? text : "error " + std::to_string(error);
-}
-
 std::string RenameFinishedFile(const std::string& folder, const std::string& from,
                                const std::string& to) {
   if (!IsPlainFileName(to)) return "\"" + to + "\" is not a usable file name.";
   if (!IsPlainFileName(from) || from == to) return {};
   std::optional<DownloadFolder> opened = DownloadFolder::Open(folder);
-  if (!opened) return "The download folder could not be opened: " + SystemText(errno);
+  if (!opened) return "The download folder could not be opened: " + SystemErrorText(errno);
   struct stat found {};
   if (fstatat(opened->Descriptor(), from.c_str(), &found, AT_SYMLINK_NOFOLLOW) != 0)
-    return errno == ENOENT ? std::string() : "Could not rename the file: " + SystemText(errno);
+    return errno == ENOENT ? std::string() : "Could not rename the file: " + SystemErrorText(errno);
   if (!S_ISREG(found.st_mode)) return "\"" + from + "\" in the download folder is not a file.";
   int error = RenameNoReplace(opened->Descriptor(), from.c_str(), to.c_str());
   if (error == EEXIST)
     return "A file named \"" + to + "\" is already in the download folder; the name stays.";
-  if (error != 0) return "Could not rename the file: " + SystemText(error);
+  if (error != 0) return "Could not rename the file: " + SystemErrorText(error);
   return {};
 }
 

@@ -7,9 +7,6 @@ namespace reelcatch {
 // A name that can only be a file directly inside the download folder.
 bool IsPlainFileName(const std::string& name);
 
-// The system's words for an errno, in English whatever the locale.
-std::string SystemText(int error);
-
 // Gives the finished file `from` in folder the name `to`. Never over
 // anything already named `to` (a file, a folder, a link, even a dangling
 // one), only a plain file of the folder itself (no link is followed), and
