@@ -21,6 +21,7 @@ namespace reelcatch {
 namespace {
 
 using test::Response;
+using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 const fs::path kFixtures = fs::path(REELCATCH_SOURCE_DIR) / "tests/fixtures/hls";
@@ -82,6 +83,7 @@ struct Case {
   std::string stopAt = "";  // "segment": inside the second segment; "recorded": after two
   std::string second = "Complete";
   bool direct = false;  // the address itself, with "Other sites" on
+  long wait = 10;       // how long the run waits on the server
 
   friend std::ostream& operator<<(std::ostream& out, const Case& c) { return out << c.name; }
 };
@@ -144,6 +146,7 @@ class Streams : public testing::TestWithParam<Case> {
 TEST_P(Streams, DownloadOrRefuseTheStream) {
   const Case& c = GetParam();
   for (const auto& [target, answers] : c.routes) server.Route(target, answers);
+  frm->Control().SetTimeouts(10, c.wait);
   if (c.direct) {
     frm->CurrentSettings().AnySite = true;
     AddDownloadURL(server.Url(c.link), list, frm->Display(), run.State());
@@ -258,6 +261,11 @@ std::vector<Case> Cases() {
        {{"Content-Length", "300000000"}}).Send(Parts("ts1")).Hold()}}},
        "index.m3u8|ERROR|Stream segment too large", "index.part=ts0"},
       // Tried again after the server's wait; a missing one ends the item, its part kept.
+      // Longer than the wait in all, but never quiet for as long: it goes on.
+      {"SlowSegment", "/ts/index.m3u8", {{"/ts/seg1.ts", {Response::Head("HTTP/1.1 200 OK",
+       {{"Content-Length", "5828"}}).Send(Parts("ts1").substr(0, 2000)).Pause(600ms)
+       .Send(Parts("ts1").substr(2000, 2000)).Pause(600ms).Send(Parts("ts1").substr(4000))}}},
+       "index.ts|Complete|", "index.ts=ts0 ts1 ts2", "", "Complete", false, 1},
       {"BusySegment", "/ts/index.m3u8", {{"/ts/seg1.ts", {busy, Response::Ok(Parts("ts1"))}}},
        "index.ts|Complete|", "index.ts=ts0 ts1 ts2"},
       {"MissingSegment", "/ts/index.m3u8", {{"/ts/seg1.ts", {Response::WithStatus(
