@@ -138,7 +138,8 @@ class Streams : public testing::TestWithParam<Case> {
   test::ScriptedServer server;
   test::TempDir dir;
   FakePorts fakes;
-  std::unique_ptr<FrmMain> frm = std::make_unique<FrmMain>(fakes.ports(), ProgramFolders{dir.Path(), dir.Path()}, "1");
+  std::unique_ptr<FrmMain> frm =
+      std::make_unique<FrmMain>(fakes.ports(), ProgramFolders{dir.Path(), dir.Path()}, "1");
   DownloadList& list = frm->List();
   DownloadRun& run = frm->Run();
 };
