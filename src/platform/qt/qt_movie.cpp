@@ -43,7 +43,13 @@ void QtMovie::LoadMovie(int /*layer*/, const std::string& path) {
 bool QtMovie::Loaded() const { return status() == QQuickWidget::Ready && rootObject(); }
 
 void QtMovie::SetVariable(const std::string& name, const std::string& value) {
-  if (QQuickItem* root = rootObject()) root->setProperty(PropertyName(name), ToQString(value));
+  QQuickItem* root = rootObject();
+  if (!root) return;
+  // A write of the value a variable holds changes nothing on the face, and
+  // the engine writes some on every add and every progress report.
+  const QString text = ToQString(value);
+  const QByteArray property = PropertyName(name);
+  if (root->property(property) != QVariant(text)) root->setProperty(property, text);
 }
 
 std::string QtMovie::GetVariable(const std::string& name) {
