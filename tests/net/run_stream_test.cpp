@@ -242,8 +242,6 @@ std::vector<Case> Cases() {
       {"KeyOfADrm", "/p.m3u8", {{"/p.m3u8", {Response::Ok(Media(
        "#EXT-X-KEY:METHOD=AES-128,URI=\"skd://k\",KEYFORMAT=\"com.apple.streamingkeydelivery\"\n" +
        segments))}}}, "Protected stream|ERROR|Protected stream", ""},
-      {"NoPlaylist", "/x.m3u8", {{"/x.m3u8", {Response::Ok("<html>#EXTM3U")}}},
-       "x.m3u8|ERROR|Not a stream playlist", ""},
       {"SegmentOfAnotherScheme", "/x.m3u8", {{"/x.m3u8", {Response::Ok(Media(
        "#EXTINF:1,\nfile:///etc/passwd\n"))}}},
        "x.m3u8|ERROR|Stream part at an address that is not http or https", ""},
